@@ -1,0 +1,150 @@
+// The canvas: its two surfaces, the drawing target, presentation and repaint.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "canvas_state.h"
+
+namespace grlib {
+
+int _width = 0, _height = 0;
+Surface window_surface;
+Surface back_surface;
+Surface *canvas = &window_surface;
+int doublebuf = 0;
+bool is_open = false;
+const Platform *platform = &platform_window;
+void (*menu_overlay)(std::vector<uint32_t> &, int, int) = nullptr;
+
+static int zoom_factor = 1;
+static bool window_dirty = false;
+static unsigned touches = 0;
+static std::chrono::steady_clock::time_point last_present;
+
+void present_window(bool frame) {
+    window_dirty = false;
+    touches = 0;
+    last_present = std::chrono::steady_clock::now();
+    if (menu_overlay) {
+        std::vector<uint32_t> composed = window_surface.pixels;
+        menu_overlay(composed, _width, _height);
+        platform->present(composed.data(), _width, _height, frame);
+    } else {
+        platform->present(window_surface.pixels.data(), _width, _height, frame);
+    }
+}
+
+// Live drawing on the window reaches the screen at most about 60 times a
+// second; checking the clock only every few thousand pixels keeps DrawPoint cheap.
+void window_touched() {
+    if (!platform->interactive) return;
+    window_dirty = true;
+    if (++touches < 4096) return;
+    touches = 0;
+    auto now = std::chrono::steady_clock::now();
+    if (now - last_present >= std::chrono::milliseconds(16)) present_window(false);
+}
+
+// Pending live drawing is shown before the program waits or pumps.
+void show_pending_drawing() {
+    if (window_dirty) present_window(false);
+}
+
+void repaint() {
+    window_surface.pixels = back_surface.pixels;
+    present_window(false);
+}
+
+void handle_window_event(const PlatformEvent &ev) {
+    if (ev.type == PlatformEvent::EXPOSE) {
+        repaint();
+    } else if (ev.type == PlatformEvent::CLOSE) {
+        // Closing the window ends the program at once; nothing is saved.
+        platform->close();
+        std::exit(0);
+    }
+}
+
+} // namespace grlib
+
+using namespace grlib;
+
+void SetCanvasBackend(GrBackend backend, int zoom) {
+    platform = backend == GR_BACKEND_NONE ? &platform_none : &platform_window;
+    zoom_factor = zoom < 1 ? 1 : zoom;
+}
+
+void InitCanvas(int width, int height, const char *title) {
+    if (is_open) {
+        // The window class is still registered: a second canvas cannot be made.
+        std::exit(1);
+    }
+    _width = width;
+    _height = height;
+    std::string error;
+    if (!platform->open(width, height, title, zoom_factor, &error)) {
+        std::fprintf(stderr, "radon: cannot open a window: %s\n", error.c_str());
+        std::exit(1);
+    }
+    is_open = true;
+    // The back buffer is not cleared: the program draws and flushes first.
+    for (Surface *s : {&window_surface, &back_surface}) {
+        s->w = width;
+        s->h = height;
+        s->pixels.assign((size_t)width * height, 0);
+        s->font = 0;
+    }
+    canvas = &window_surface;
+    coordmode = 0;
+    if (doublebuf) canvas = &back_surface;
+    last_present = std::chrono::steady_clock::now();
+}
+
+void CloseCanvas(void) {
+    if (!is_open) return;
+    platform->close();
+    current_pen = Pen();
+    current_brush = Brush();
+    is_open = false;
+}
+
+void SetDoubleBuffer(int on) {
+    if (on) {
+        canvas = &back_surface;
+        doublebuf = 1;
+    } else {
+        canvas = &window_surface;
+        doublebuf = 0;
+    }
+}
+
+void FlushBuffer(void) {
+    if (doublebuf) {
+        window_surface.pixels = back_surface.pixels;
+        present_window(true);
+    } else {
+        back_surface.pixels = window_surface.pixels;
+        show_pending_drawing();
+    }
+}
+
+void ClearCanvas(void) {
+    SetColor(&BGColor);
+    current_brush.made = true;
+    current_brush.rgb = current_rgb;
+    // The interior covers every pixel; the outline lies outside the surface.
+    std::fill(canvas->pixels.begin(), canvas->pixels.end(), current_rgb);
+    if (canvas == &window_surface) window_touched();
+}
+
+uint32_t GetWindowPixel(int x, int y) { return window_surface.get(x, y); }
+uint32_t GetBackPixel(int x, int y) { return back_surface.get(x, y); }
+
+uint32_t GetScreenPixel(int x, int y) {
+    if (!menu_overlay) return window_surface.get(x, y);
+    std::vector<uint32_t> composed = window_surface.pixels;
+    menu_overlay(composed, _width, _height);
+    if (x < 0 || y < 0 || x >= _width || y >= _height) return 0;
+    return composed[(size_t)y * _width + x];
+}

@@ -1,0 +1,72 @@
+// The sampling grid, its angle tables and working buffers, and the state
+// that several stages share.
+#include <cmath>
+
+#include "radon.h"
+
+int width = 400, height = 400;
+const double xmax = 3.0, ymax = 3.0;
+int Nw, Np, Nl;
+double dw, dp, dl;
+double *cn, *sn;
+double **rdn, **fbp;
+double **abuf, **bbuf;
+int have_rdn = 0, have_fbp = 0;
+int use_fft = 0;
+int show_integral = 0;
+Color C = {255, 255, 255, 0, nullptr};
+Color green = {0, 255, 0, 0, nullptr};
+
+static int Nw_alloc = 0;
+
+void initRadon(int N_w, int N_p) {
+    Nw = N_w;
+    Np = N_p;
+    Nl = width;
+    dw = 3.141592653589793 / Nw;
+    dp = (xmax + xmax) / Np;
+    dl = (ymax + ymax) / Nl;
+    have_rdn = 0;
+    have_fbp = 0;
+
+    delete[] cn;
+    delete[] sn;
+    sn = new double[Nw + 1];
+    cn = new double[Nw + 1];
+    for (int iw = 0; iw <= Nw; iw++) {
+        cn[iw] = cos(iw * dw);
+        sn[iw] = sin(iw * dw);
+    }
+
+    if (rdn) {
+        for (int iw = 0; iw <= Nw_alloc; iw++) {
+            delete[] rdn[iw];
+            delete[] fbp[iw];
+        }
+        delete[] rdn;
+        delete[] fbp;
+    }
+    rdn = new double *[Nw + 1];
+    fbp = new double *[Nw + 1];
+    for (int iw = 0; iw <= Nw; iw++) {
+        rdn[iw] = new double[Np + 1];
+        fbp[iw] = new double[Np + 1];
+    }
+    Nw_alloc = Nw;
+
+    // The work images start at 0, so a pixel never shows an undefined value.
+    if (abuf) {
+        for (int ix = 0; ix < width; ix++) {
+            delete[] abuf[ix];
+            delete[] bbuf[ix];
+        }
+        delete[] abuf;
+        delete[] bbuf;
+    }
+    abuf = new double *[width];
+    bbuf = new double *[width];
+    for (int ix = 0; ix < width; ix++) {
+        abuf[ix] = new double[height]();
+        bbuf[ix] = new double[height]();
+    }
+}

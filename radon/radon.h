@@ -1,0 +1,87 @@
+// The tomography program: the sampling grid and program-wide state, the test
+// objects, the Radon transform, the filtering, the back-projection, the
+// demonstrations and the shell. Plain functions over global state.
+#ifndef RADON_H
+#define RADON_H
+
+#include "grlib.h"
+
+// ---------------------------------------------------------------- grid and state (grid.cpp)
+
+extern int width, height;            // canvas and image size, 400 x 400
+extern const double xmax, ymax;      // half-extents of the world square, 3.0
+extern int Nw, Np, Nl;               // angle steps, detector intervals, samples per ray
+extern double dw, dp, dl;            // angle, detector and along-ray steps
+extern double *cn, *sn;              // cos and sin of iw*dw, iw = 0..Nw
+extern double **rdn, **fbp;          // sinogram and filtered sinogram [iw][ip]
+extern double **abuf, **bbuf;        // accumulation work images [ix][iy]
+extern int have_rdn, have_fbp;       // freshness of rdn and fbp
+extern int use_fft;                  // 1: reconstruct filters by FFT
+extern int show_integral;            // 1: the transform draws every sample
+extern Color C;                      // white, the source of every grey level
+extern Color green;                  // the colour of plotted curves
+
+// (Re)build the grid, the angle tables and every buffer; clears both flags.
+void initRadon(int N_w, int N_p);
+
+// ---------------------------------------------------------------- test objects (objects.cpp)
+
+typedef double (*Object)(double x, double y);
+extern Object head;                  // the current test object
+double head0(double x, double y);    // Shepp-Logan's phantom
+double head1(double x, double y);    // Disk0
+double head2(double x, double y);    // Disk1
+double head3(double x, double y);    // Box0
+double head4(double x, double y);    // Box1
+// Paint the current object into the drawing target, pixel by pixel.
+void drawHead(void);
+
+// ---------------------------------------------------------------- transform (transform.cpp)
+
+// Compute the sinogram of the current object, animating the scan.
+void getRadon(void);
+// The line-integral demonstration: getRadon drawing every sample point.
+void showIntegral(void);
+
+// ---------------------------------------------------------------- filtering (filter.cpp)
+
+// The reconstruction kernel at offset x for detector spacing dx.
+double weight(double x, double dx);
+// Filter every projection by direct convolution.
+void getFbp0(void);
+// Filter every projection by FFT.
+void getFbp1(void);
+
+// ---------------------------------------------------------------- back-projection (backproject.cpp)
+
+// Filter, then back-project every pixel inside the disc of radius 3.
+void reconstruct(void);
+
+// ---------------------------------------------------------------- demonstrations
+
+// Raw and filtered rays and curves for six angles (convolution.cpp).
+void convolution(double f1, double f2);
+// Back-projection angle by angle with the running sum (accumulation.cpp).
+void accumulation(double **dat, double r1, double r2);
+// The kernel and its comparison curve on three screens (filterplot.cpp).
+void drawFilter(void);
+
+// ---------------------------------------------------------------- shell (shell.cpp)
+
+extern Menu topmenu, demomenu, chpara, chobj;
+// Run the command for a key code or menu id.
+void actionfunc(int c);
+// The status line; with pause non-zero, wait for a key.
+void Pause(const char *str, int pause);
+// The mouse callback: any button press opens the popup menu.
+void mouse(int button, int state, double x, double y);
+// The command loop; never returns.
+void loop(void);
+
+// Batch mode: waits of the status line end at once and every status
+// message is also printed on standard output.
+extern int batch_mode;
+// Pictures held on screen for the teaching pace (window only); 0 in batch.
+void teachingPause(double seconds);
+
+#endif

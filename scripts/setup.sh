@@ -1,0 +1,15 @@
+#!/bin/sh
+# Install what radon needs to build, run and test (Debian; run as root).
+set -e
+PACKAGES="build-essential cmake pkg-config libsdl2-dev libgtest-dev googletest libbenchmark-dev
+  xvfb xdotool x11-apps openbox wmctrl imagemagick xfonts-base python3"
+missing=""
+for p in $PACKAGES; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  SUDO=""
+  [ "$(id -u)" = 0 ] || SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq $missing
+fi

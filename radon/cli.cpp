@@ -1,0 +1,96 @@
+// The command line and the batch mode.
+#include "cli.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "radon.h"
+
+const char *const usage_text =
+    "usage: radon [--zoom N] [--batch COMMANDS] [--help]\n"
+    "  (no options)       open the window and wait for keys and menu choices\n"
+    "  --batch COMMANDS   run COMMANDS with no window and exit: each character is a key,\n"
+    "                     {N} chooses the menu entry with id N, blanks are skipped;\n"
+    "                     status messages go to standard output\n"
+    "  --zoom N           show the window N times larger (N = 1 to 4)\n"
+    "  --help             show this help\n";
+
+// Whether `id` is the id of a plain entry somewhere in the menu tree.
+static bool isMenuEntry(const Menu *menu, int id) {
+    for (const MenuItem *item = menu->item; item->label; item++) {
+        if (item->submenu ? isMenuEntry(item->submenu, id) : item->id == id) return true;
+    }
+    return false;
+}
+
+bool parseBatchCommands(const std::string &commands, std::vector<BatchStep> *steps,
+                        std::string *error) {
+    steps->clear();
+    for (size_t i = 0; i < commands.size(); i++) {
+        char c = commands[i];
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
+        if (c != '{') {
+            steps->push_back({false, (unsigned char)c});
+            continue;
+        }
+        size_t close = commands.find('}', i + 1);
+        if (close == std::string::npos) {
+            *error = "--batch: unclosed brace in \"" + commands.substr(i) + "\"";
+            return false;
+        }
+        std::string digits = commands.substr(i + 1, close - i - 1);
+        bool numeric = !digits.empty() && digits.size() <= 9 &&
+                       digits.find_first_not_of("0123456789") == std::string::npos;
+        int id = numeric ? std::atoi(digits.c_str()) : 0;
+        if (!numeric || id == 0 || !isMenuEntry(&topmenu, id)) {
+            *error = "--batch: {" + digits + "} is not an entry of the menu";
+            return false;
+        }
+        steps->push_back({true, id});
+        i = close;
+    }
+    return true;
+}
+
+bool parseCommandLine(int argc, char **argv, Options *options, std::string *error) {
+    for (int i = 1; i < argc; i++) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            options->help = true;
+        } else if (arg == "--batch") {
+            if (i + 1 >= argc) {
+                *error = "--batch needs COMMANDS";
+                return false;
+            }
+            options->batch = true;
+            if (!parseBatchCommands(argv[++i], &options->steps, error)) return false;
+        } else if (arg == "--zoom") {
+            const char *value = i + 1 < argc ? argv[++i] : nullptr;
+            if (!value || std::strlen(value) != 1 || value[0] < '1' || value[0] > '4') {
+                *error = std::string("--zoom needs a number from 1 to 4") +
+                         (value ? std::string(", not \"") + value + "\"" : "");
+                return false;
+            }
+            options->zoom = value[0] - '0';
+        } else {
+            *error = "unknown option \"" + arg + "\"";
+            return false;
+        }
+    }
+    return true;
+}
+
+void runBatch(const std::vector<BatchStep> &steps) {
+    batch_mode = 1;
+    SetCanvasBackend(GR_BACKEND_NONE, 1);
+    InitCanvas(width, height, "Radon");
+    initRadon(60, 128);
+    drawHead();
+    // A key goes through the dispatcher as the command loop would send it;
+    // a menu choice as the popup menu's callback would.
+    for (const BatchStep &step : steps) actionfunc(step.code);
+    CloseCanvas();
+    std::fflush(stdout);
+    std::exit(0);
+}

@@ -1,0 +1,62 @@
+// The test objects and their picture.
+#include <cmath>
+
+#include "radon.h"
+
+Object head = head0;
+
+static double sq(double a) { return a * a; }
+
+// Shepp-Logan's phantom: the first test that holds decides, so the skull
+// covers the lower-right feature where they overlap.
+double head0(double x, double y) {
+    double q = 0.33 * sq(x) + 0.2 * sq(y);
+    if (q > 1) return 0;
+    if (q > 0.92) return 1.0;
+    if (2 * sq(x) + 1.25 * sq(y - 1) < 0.7) return 0.9;
+    if (sq(x) + sq(y + 0.1) < 0.02) return 1.0;
+    double u = x + 0.8, v = y - 0.2;
+    if (3.5 * sq(u) + 1.5 * u * v + sq(v) < 0.7) return 0.4;
+    u = x - 0.8;
+    if (2.5 * sq(u) - u * v + sq(v) < 0.4) return 0.4;
+    u = x - 1.2;
+    v = y + 1.2;
+    if (3 * sq(u) - u * v + sq(v) < 0.2) return 0.8;
+    return 0.7;
+}
+
+double head1(double x, double y) {
+    if (sq(x) + sq(y - 0.1) < 0.9) return 0.8;
+    return 0;
+}
+
+double head2(double x, double y) {
+    double r = sq(x) + sq(y - 0.1);
+    if (r < 0.6) return 0.4;
+    if (r < 0.9) return 0.8;
+    return 0;
+}
+
+double head3(double x, double y) {
+    if (fabs(x) < 1.2 && fabs(y) < 1.2) return 0.8;
+    return 0;
+}
+
+double head4(double x, double y) {
+    if (fabs(x) < 1 && fabs(y) < 1) return 0.2;
+    if (fabs(x) < 1.2 && fabs(y) < 1.2) return 0.9;
+    return 0;
+}
+
+// Each pixel samples the world point at its top-left corner, y upward.
+void drawHead(void) {
+    for (int iy = 0; iy < height; iy++) {
+        for (int ix = 0; ix < width; ix++) {
+            double x = 2 * ((ix - 0.5 * width) * xmax) / height;
+            double y = 2 * ((0.5 * height - iy) * ymax) / height;
+            SetColoredGray(&C, head(x, y));
+            DrawPoint(ix, iy);
+        }
+    }
+    FlushBuffer();
+}

@@ -1,0 +1,149 @@
+// The application shell: the menu tables, the command dispatcher, the
+// status line and the command loop.
+#include <cstdio>
+#include <cstdlib>
+
+#include "radon.h"
+
+int batch_mode = 0;
+
+// ---------------------------------------------------------------- menu tables
+
+static MenuItem demos[] = {
+    {"Line integral", 105, nullptr, 0},
+    {"Convolution", 99, nullptr, 0},
+    {"FBP accumulation", 97, nullptr, 0},
+    {"Old tomography", 111, nullptr, 0},
+    {nullptr, 0, nullptr, 0},
+};
+Menu demomenu = {demos, nullptr, 0, 0};
+
+// The first label says Np= 50 although the entry sets 64; the label stays as it always read.
+static MenuItem params[] = {
+    {"Nw= 30, Np= 50", 1001, nullptr, 0},
+    {"Nw= 60, Np=128", 1002, nullptr, 0},
+    {"Nw=100, Np=256", 1003, nullptr, 0},
+    {"Nw=200, Np=512", 1004, nullptr, 0},
+    {nullptr, 0, nullptr, 0},
+};
+Menu chpara = {params, nullptr, 0, 0};
+
+static MenuItem objs[] = {
+    {"Shepp-Logan's Phantom", 2000, nullptr, 0},
+    {"Disk0", 2001, nullptr, 0},
+    {"Disk1", 2002, nullptr, 0},
+    {"Box0", 2003, nullptr, 0},
+    {"Box1", 2004, nullptr, 0},
+    {nullptr, 0, nullptr, 0},
+};
+Menu chobj = {objs, nullptr, 0, 0};
+
+static MenuItem topitems[] = {
+    {"Draw Original", 104, nullptr, 0},
+    {"Calc Radon", 114, nullptr, 0},
+    {"Reconstruction by FBP", 82, nullptr, 0},
+    {"Demos", 0, &demomenu, 0},
+    {"Change Parameter", 0, &chpara, 0},
+    {"Change Object", 0, &chobj, 0},
+    {"Draw Filter", 102, nullptr, 0},
+    {"Use FFT (toggle)", 70, nullptr, 0},
+    {"Save Image as '(Nw)x(Np).bmp'", 115, nullptr, 0},
+    {"Quit", 113, nullptr, 0},
+    {nullptr, 0, nullptr, 0},
+};
+Menu topmenu = {topitems, nullptr, 0, 0};
+
+// ---------------------------------------------------------------- status line
+
+void Pause(const char *str, int pause) {
+    SetColoredGray(&C, 0.0);
+    FillRectangle(0.0, 0.0, (double)width, 16.0);
+    SetColoredGray(&C, 0.7);
+    DrawString(10.0, 14.0, str);
+    FlushBuffer();
+    if (batch_mode) {
+        // Scripts read the status line on standard output; waits end at once.
+        std::printf("%s\n", str);
+        return;
+    }
+    if (pause) {
+        // No menu can open during the wait, and the key that ends it is
+        // left in the library, never run as a command.
+        SetMouseFunc(nullptr);
+        while (!KbHit()) WaitEvent();
+        SetMouseFunc(mouse);
+    }
+}
+
+void teachingPause(double seconds) {
+    if (!batch_mode) HoldWindow(seconds);
+}
+
+// ---------------------------------------------------------------- dispatcher
+
+static void selectGrid(int N_w, int N_p) {
+    static char str[100];
+    Nw = N_w;
+    Np = N_p;
+    initRadon(Nw, Np);
+    std::snprintf(str, sizeof str, "Nw=%3d,Np=%3d", Nw, Np);
+    Pause(str, 0);
+}
+
+static void selectObject(Object object) {
+    head = object;
+    have_rdn = 0;
+    have_fbp = 0;
+    drawHead();
+}
+
+void actionfunc(int c) {
+    static char fname[100];
+    show_integral = 0;
+    switch (c) {
+    case 'h': drawHead(); break;
+    case 'r': getRadon(); break;
+    case 'R': reconstruct(); break;
+    case 'i': showIntegral(); break;
+    case 'c': convolution(0.5, 0.5); break;
+    case 'a': accumulation(fbp, 0.3, 1.0); break;
+    case 'o': accumulation(rdn, 0.1, 0.1); break;
+    case 1001: selectGrid(30, 64); break;
+    case 1002: selectGrid(60, 128); break;
+    case 1003: selectGrid(100, 256); break;
+    case 1004: selectGrid(200, 512); break;
+    case 2000: selectObject(head0); break;
+    case 2001: selectObject(head1); break;
+    case 2002: selectObject(head2); break;
+    case 2003: selectObject(head3); break;
+    case 2004: selectObject(head4); break;
+    case 'f': drawFilter(); break;
+    case 'F':
+        use_fft = use_fft ? 0 : 1;
+        have_fbp = 0;
+        break;
+    case 's':
+        std::snprintf(fname, sizeof fname, "%dx%d.bmp", Nw, Np);
+        SaveImageAs(fname);
+        break;
+    case 'q':
+        CloseCanvas();
+        std::exit(0);
+    default: break;
+    }
+}
+
+// ---------------------------------------------------------------- command loop
+
+void mouse(int, int state, double, double) {
+    if (state == 0) PopupMenu(&topmenu, actionfunc);
+}
+
+void loop(void) {
+    SetMouseFunc(mouse);
+    for (;;) {
+        // Sleep on the event queue when nothing came, so an idle program costs nothing.
+        if (KbHit()) actionfunc(GetKey());
+        else WaitEvent();
+    }
+}

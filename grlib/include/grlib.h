@@ -56,6 +56,8 @@ enum GrBackend { GR_BACKEND_WINDOW = 0, GR_BACKEND_NONE = 1 };
 
 // Select the backend and the window's pixel zoom (1..4, window backend only).
 void SetCanvasBackend(GrBackend backend, int zoom);
+// Text appended to the one-line message when no window can be opened.
+void SetOpenFailureHint(const char *hint);
 
 // ---------------------------------------------------------------- canvas (window, back buffer)
 

@@ -18,6 +18,7 @@ const Platform *platform = &platform_window;
 void (*menu_overlay)(std::vector<uint32_t> &, int, int) = nullptr;
 
 static int zoom_factor = 1;
+static std::string open_failure_hint;
 static bool window_dirty = false;
 static unsigned touches = 0;
 static std::chrono::steady_clock::time_point last_present;
@@ -75,6 +76,8 @@ void SetCanvasBackend(GrBackend backend, int zoom) {
     zoom_factor = zoom < 1 ? 1 : zoom;
 }
 
+void SetOpenFailureHint(const char *hint) { open_failure_hint = hint ? hint : ""; }
+
 void InitCanvas(int width, int height, const char *title) {
     if (is_open) {
         // The window class is still registered: a second canvas cannot be made.
@@ -84,7 +87,8 @@ void InitCanvas(int width, int height, const char *title) {
     _height = height;
     std::string error;
     if (!platform->open(width, height, title, zoom_factor, &error)) {
-        std::fprintf(stderr, "radon: cannot open a window: %s\n", error.c_str());
+        std::fprintf(stderr, "%s: no window could be opened (%s)%s\n", title, error.c_str(),
+                     open_failure_hint.c_str());
         std::exit(1);
     }
     is_open = true;

@@ -1,0 +1,33 @@
+// The command line: options beyond the classic no-argument start.
+#ifndef RADON_CLI_H
+#define RADON_CLI_H
+
+#include <string>
+#include <vector>
+
+// One step of a batch: a typed key, or a menu choice by entry id.
+struct BatchStep {
+    bool menu;
+    int code;
+};
+
+struct Options {
+    bool batch = false;
+    std::vector<BatchStep> steps;
+    int zoom = 1;
+    bool help = false;
+};
+
+extern const char *const usage_text;
+
+// Parse argv; false with *error (one line naming the problem) on bad input.
+bool parseCommandLine(int argc, char **argv, Options *options, std::string *error);
+
+// Parse the COMMANDS of --batch; false with *error on bad input.
+bool parseBatchCommands(const std::string &commands, std::vector<BatchStep> *steps,
+                        std::string *error);
+
+// Run the steps with no window, then exit 0 as after "q".
+[[noreturn]] void runBatch(const std::vector<BatchStep> &steps);
+
+#endif

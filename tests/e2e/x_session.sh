@@ -1,0 +1,84 @@
+# Helpers for driving radon in a real window under Xvfb (sourced by the
+# window tests). Needs xvfb, openbox, xdotool, wmctrl, x11-apps, imagemagick.
+
+# Start Xvfb (24-bit) and a light window manager; sets DISPLAY.
+start_x() {
+    exec 5>"$work/displayfd"
+    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+        [ -s "$work/displayfd" ] && break
+        sleep 0.1
+    done
+    DISPLAY=:$(head -n1 "$work/displayfd")
+    export DISPLAY
+    openbox >"$work/openbox.log" 2>&1 &
+    WM_PID=$!
+    sleep 0.5
+}
+
+stop_x() {
+    kill "$WM_PID" "$XVFB_PID" 2>/dev/null
+    wait "$WM_PID" "$XVFB_PID" 2>/dev/null
+}
+
+# Start radon with the given arguments; sets RADON_PID and WIN.
+start_radon() {
+    "$RADON" "$@" >"$work/radon.out" 2>"$work/radon.err" &
+    RADON_PID=$!
+    WIN=""
+    for _ in $(seq 100); do
+        WIN=$(xdotool search --name '^Radon$' 2>/dev/null | head -n1)
+        [ -n "$WIN" ] && break
+        sleep 0.1
+    done
+    [ -n "$WIN" ] || return 1
+    xdotool windowactivate --sync "$WIN" >/dev/null 2>&1 || xdotool windowfocus "$WIN" 2>/dev/null
+    sleep 0.3
+}
+
+# The window's client area as a PNG file.
+screenshot() { # file
+    xwd -silent -id "$WIN" | convert xwd:- -crop 400x400+0+0 +repage "$1"
+}
+
+# Number of pixels in which two pictures differ.
+pixels_differing() { # a b
+    compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1
+}
+
+# Wait until the window shows exactly the picture in $1 (up to $2 seconds).
+wait_for_picture() { # expected.bmp seconds
+    deadline=$(( $(date +%s) + ${2:-20} ))
+    while [ "$(date +%s)" -le "$deadline" ]; do
+        screenshot "$work/shot.png"
+        [ "$(pixels_differing "$work/shot.png" "$1")" = 0 ] && return 0
+        sleep 0.2
+    done
+    echo "    window differs from $(basename "$1") in $(pixels_differing "$work/shot.png" "$1") pixels"
+    cp "$work/shot.png" "$work/last-mismatch.png"
+    return 1
+}
+
+# Wait for radon to end; prints its exit status.
+wait_exit() { # seconds
+    for _ in $(seq $(( ${1:-10} * 10 ))); do
+        kill -0 "$RADON_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$RADON_PID" 2>/dev/null; then kill -9 "$RADON_PID"; echo "hung"; return; fi
+    wait "$RADON_PID"
+    echo $?
+}
+
+# A picture made by the same build with no window, saved as BMP.
+batch_picture() { # commands name
+    (cd "$work" && "$RADON" --batch "$1 s" >/dev/null && mv "$(ls -t ./*x*.bmp | head -n1)" "$2")
+    echo "$work/$2"
+}
+
+failed=0
+check() { # description, condition...
+    desc=$1; shift
+    if "$@"; then echo "ok   $desc"; else echo "FAIL $desc"; failed=$((failed + 1)); fi
+}

@@ -1,0 +1,172 @@
+// The dispatcher, the status line and the command line.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli.h"
+#include "platform.h"
+#include "radon_test_canvas.h"
+
+namespace {
+
+struct Shell : ::testing::Test {
+    void SetUp() override {
+        ensureTestCanvas();
+        batch_mode = 1;
+        SetDoubleBuffer(0);
+        headless_clear_events();
+        if (Nw != 60 || Np != 128) initRadon(60, 128);
+        head = head0;
+        use_fft = 0;
+    }
+};
+
+const uint32_t text_grey = 0xB2B2B2; // level 0.7 of white
+
+TEST_F(Shell, StatusLineIsABlackBarWithGreyTextFromColumnTen) {
+    SetColoredGray(&C, 1.0);
+    FillRectangle(0, 0, 400, 400);
+    Pause("Hit return.", 0);
+    int min_row = 400, max_row = -1, min_col = 400;
+    for (int y = 0; y < 16; y++) {
+        for (int x = 0; x < 400; x++) {
+            uint32_t p = GetWindowPixel(x, y);
+            ASSERT_TRUE(p == 0 || p == text_grey) << x << "," << y;
+            if (p == text_grey) {
+                min_row = std::min(min_row, y);
+                max_row = std::max(max_row, y);
+                min_col = std::min(min_col, x);
+            }
+        }
+    }
+    EXPECT_GE(min_row, 1);
+    EXPECT_LE(max_row, 13);
+    EXPECT_GE(min_col, 10);
+    EXPECT_LT(min_col, 17);
+    EXPECT_EQ(GetWindowPixel(0, 16), 0xFFFFFFu);
+    // Flushed at once: the stored picture holds the message too.
+    EXPECT_EQ(GetBackPixel(0, 0), 0u);
+}
+
+TEST_F(Shell, TheKeyThatEndsAWaitIsNeverRunAsACommand) {
+    batch_mode = 0;
+    PlatformEvent key{PlatformEvent::KEY};
+    key.ch = 'q';
+    headless_push_event(key);
+    Pause("Hit Return to Continue.", 1);
+    EXPECT_EQ(KbHit(), 0); // the loop sees nothing new
+}
+
+TEST_F(Shell, EveryCodeClearsShowIntegralAndUnknownCodesDoNothing) {
+    drawHead();
+    for (int code : {13, 0, 27, 'x', 255, 999, 3000}) {
+        show_integral = 1;
+        have_rdn = 1;
+        actionfunc(code);
+        EXPECT_EQ(show_integral, 0) << code;
+        EXPECT_EQ(have_rdn, 1) << code;
+    }
+    EXPECT_EQ(GetWindowPixel(200, 200), 0xFFFFFFu);
+}
+
+TEST_F(Shell, UseFftToggleClearsTheFilteredSinogramOnly) {
+    have_rdn = 1;
+    have_fbp = 1;
+    actionfunc('F');
+    EXPECT_EQ(use_fft, 1);
+    EXPECT_EQ(have_fbp, 0);
+    EXPECT_EQ(have_rdn, 1);
+    actionfunc('F');
+    EXPECT_EQ(use_fft, 0);
+}
+
+TEST_F(Shell, GridPresetsRebuildTheGridAndOnlyTouchTheStatusLine) {
+    drawHead();
+    uint32_t centre = GetWindowPixel(200, 200);
+    testing::internal::CaptureStdout();
+    actionfunc(1001);
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(Nw, 30);
+    EXPECT_EQ(Np, 64); // the label says 50
+    EXPECT_EQ(out, "Nw= 30,Np= 64\n");
+    EXPECT_EQ(GetWindowPixel(200, 200), centre);
+    const int presets[][3] = {{1002, 60, 128}, {1003, 100, 256}, {1004, 200, 512}};
+    for (const auto &p : presets) {
+        have_rdn = have_fbp = 1;
+        testing::internal::CaptureStdout();
+        actionfunc(p[0]);
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(Nw, p[1]);
+        EXPECT_EQ(Np, p[2]);
+        EXPECT_EQ(have_rdn + have_fbp, 0);
+    }
+}
+
+TEST_F(Shell, ChoosingAnObjectDiscardsTheSinogramButRedrawingKeepsIt) {
+    have_rdn = have_fbp = 1;
+    actionfunc('h');
+    EXPECT_EQ(have_rdn + have_fbp, 2);
+    Object objects[] = {head0, head1, head2, head3, head4};
+    for (int i = 0; i < 5; i++) {
+        have_rdn = have_fbp = 1;
+        actionfunc(2000 + i);
+        EXPECT_EQ(head, objects[i]);
+        EXPECT_EQ(have_rdn + have_fbp, 0);
+    }
+    EXPECT_EQ(GetWindowPixel(200, 200), 0x333333u); // Box1's core, density 0.2
+    actionfunc(2001);                               // Disk0, density 0.8
+    EXPECT_EQ(GetWindowPixel(200, 200), 0xCCCCCCu);
+}
+
+TEST(CommandLine, BatchCommandsAreKeysAndMenuChoices) {
+    std::vector<BatchStep> steps;
+    std::string error;
+    ASSERT_TRUE(parseBatchCommands(" {2001} R\ts{1004}", &steps, &error));
+    ASSERT_EQ(steps.size(), 4u);
+    EXPECT_TRUE(steps[0].menu);
+    EXPECT_EQ(steps[0].code, 2001);
+    EXPECT_FALSE(steps[1].menu);
+    EXPECT_EQ(steps[1].code, 'R');
+    EXPECT_EQ(steps[3].code, 1004);
+    EXPECT_TRUE(parseBatchCommands("", &steps, &error));
+    EXPECT_TRUE(steps.empty());
+}
+
+TEST(CommandLine, BadBatchCommandsNameTheProblem) {
+    std::vector<BatchStep> steps;
+    std::string error;
+    // Entries with submenus, unknown ids, non-numbers and unclosed braces.
+    for (const char *bad : {"{0}", "{1005}", "{abc}", "{}", "{-1}", "R {2001", "{99999999999}"}) {
+        error.clear();
+        EXPECT_FALSE(parseBatchCommands(bad, &steps, &error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+    EXPECT_NE(error.find("brace"), std::string::npos);
+    EXPECT_TRUE(parseBatchCommands("{104}{113}", &steps, &error)); // ids of keys are entries too
+}
+
+TEST(CommandLine, Options) {
+    auto parse = [](std::vector<std::string> args, Options *o, std::string *e) {
+        std::vector<char *> argv = {(char *)"radon"};
+        for (auto &a : args) argv.push_back(&a[0]);
+        return parseCommandLine((int)argv.size(), argv.data(), o, e);
+    };
+    Options o;
+    std::string e;
+    EXPECT_TRUE(parse({}, &o, &e));
+    EXPECT_FALSE(o.batch);
+    EXPECT_EQ(o.zoom, 1);
+    Options z;
+    EXPECT_TRUE(parse({"--zoom", "3"}, &z, &e));
+    EXPECT_EQ(z.zoom, 3);
+    for (auto bad : std::vector<std::vector<std::string>>{
+             {"--zoom"}, {"--zoom", "5"}, {"--zoom", "0"}, {"--zoom", "2x"}, {"--batch"}, {"-x"}, {"R"}}) {
+        Options b;
+        e.clear();
+        EXPECT_FALSE(parse(bad, &b, &e));
+        EXPECT_FALSE(e.empty());
+    }
+}
+
+} // namespace

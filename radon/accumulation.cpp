@@ -1,0 +1,79 @@
+// The accumulation demonstrations: back-project one projection after the
+// other, showing now and then the current projection's smear alone and the
+// running sum. With the filtered sinogram this is filtered back-projection,
+// with the raw one the blurred "old tomography".
+#include <vector>
+
+#include "accumulation.h"
+#include "radon.h"
+
+// Each picture stays up for a moment in the window, so the build-up can be followed.
+static const double picture_hold = 0.15;
+
+bool accumulationShowsAngle(int iw) { return iw % (Nw / 10) == 0 || iw == Nw - 1; }
+
+// Smear projection iw of dat over the image into bbuf and add it to abuf.
+// Pixels whose ray misses the detector's inner samples take no part; their
+// bbuf is 0, so the single-projection picture shows this angle alone.
+static void backProjectAngle(double **dat, int iw, const std::vector<double> &xs,
+                             const std::vector<double> &ys) {
+    const double *row = dat[iw];
+    std::vector<double> ysn(height);
+    for (int iy = 0; iy < height; iy++) ysn[iy] = ys[iy] * sn[iw];
+    // Columns outer: each buffer column is one contiguous allocation.
+    for (int ix = 0; ix < width; ix++) {
+        double xc = xs[ix] * cn[iw];
+        double *b = bbuf[ix];
+        double *a = abuf[ix];
+        for (int iy = 0; iy < height; iy++) {
+            double p = (xc + ysn[iy] + xmax) / dp;
+            int ip = (int)p;
+            if (ip < 0 || ip >= Np - 1) {
+                b[iy] = 0.0;
+                continue;
+            }
+            b[iy] = ((ip + 1) - p) * row[ip] + (p - ip) * row[ip + 1];
+            a[iy] = a[iy] + b[iy];
+        }
+    }
+}
+
+void accumulation(double **dat, double r1, double r2) {
+    if (!have_fbp) getFbp0();
+    for (int iy = 0; iy < height; iy++)
+        for (int ix = 0; ix < width; ix++) abuf[ix][iy] = 0.0;
+
+    // The world position of every column and row.
+    std::vector<double> xs(width), ys(height);
+    for (int ix = 0; ix < width; ix++) {
+        double t = (ix - width / 2) * xmax;
+        xs[ix] = (t + t) / width;
+    }
+    for (int iy = 0; iy < height; iy++) {
+        double t = (height / 2 - iy) * ymax;
+        ys[iy] = (t + t) / height;
+    }
+
+    for (int iw = 0; iw < Nw; iw++) {
+        backProjectAngle(dat, iw, xs, ys);
+        if (!accumulationShowsAngle(iw)) continue;
+
+        for (int iy = 0; iy < height; iy++) {
+            for (int ix = 0; ix < width; ix++) {
+                SetColoredGray(&C, r1 * bbuf[ix][iy]);
+                DrawPoint(ix, iy);
+            }
+        }
+        teachingPause(picture_hold);
+        if (iw == 0) Pause("Hit return to continue.", 1);
+
+        // At the last angle about dw times the sum: the reconstruction's scale.
+        for (int iy = 0; iy < height; iy++) {
+            for (int ix = 0; ix < width; ix++) {
+                SetColoredGray(&C, 2 * (Nw * ((r2 * abuf[ix][iy]) * dw)) / (iw + Nw));
+                DrawPoint(ix, iy);
+            }
+        }
+        teachingPause(picture_hold);
+    }
+}

@@ -1,0 +1,64 @@
+// Reconstruction by filtered back-projection.
+#include <vector>
+
+#include "parallel_rows.h"
+#include "radon.h"
+#include "stages.h"
+#include "vector_clones.h"
+
+void reconstruct(void) {
+    if (use_fft) getFbp1();
+    else getFbp0();
+    drawBackProjection();
+}
+
+// One angle's share of a row of pixels inside the disc, fn[first..end-1].
+VECTOR_CLONES static void backProjectAngle(int iw, int first, int end, const double *__restrict xs, double y,
+                                           double *__restrict fn) {
+    const double c = cn[iw], s = sn[iw], *__restrict row = fbp[iw];
+    for (int ix = first; ix < end; ix++) {
+        double p = (xs[ix] * c + y * s + xmax) / dp;
+        int ip = (int)p;
+        fn[ix] = ((ip + 1 - p) * row[ip] + fn[ix]) + (p - ip) * row[ip + 1];
+    }
+}
+
+void backProjectRow(int iy, char *in, double *fn) {
+    double u = (height / 2 - iy) * ymax;
+    double y = (u + u) / height;
+    std::vector<double> xs(width);
+    int first = width, end = 0;
+    for (int ix = 0; ix < width; ix++) {
+        double t = (ix - width / 2) * xmax;
+        xs[ix] = (t + t) / width;
+        in[ix] = xs[ix] * xs[ix] + y * y < 9.0;
+        if (in[ix]) {
+            if (first == width) first = ix;
+            end = ix + 1;
+            fn[ix] = 0;
+        }
+    }
+    // x grows with ix, so the disc meets the row in one run of pixels. With
+    // the angles outermost each pixel still sums them in order, and the
+    // pixels' sums go in step. Row iw = Nw (the half-turn) takes no part.
+    for (int iw = 0; iw < Nw; iw++) backProjectAngle(iw, first, end, xs.data(), y, fn);
+    for (int ix = first; ix < end; ix++) fn[ix] = fn[ix] * dw;
+}
+
+void drawBackProjection(void) {
+    ClearCanvas();
+    // Image rows are independent: computed on two threads, drawn in order.
+    std::vector<char> inside((size_t)width * height);
+    std::vector<double> value((size_t)width * height);
+    computeRowsInOrder(
+        height,
+        [&](int iy) { backProjectRow(iy, &inside[(size_t)iy * width], &value[(size_t)iy * width]); },
+        [&](int iy) {
+            for (int ix = 0; ix < width; ix++) {
+                if (!inside[(size_t)iy * width + ix]) continue;
+                SetColoredGray(&C, value[(size_t)iy * width + ix]);
+                DrawPoint(ix, iy);
+            }
+        });
+    FlushBuffer();
+}

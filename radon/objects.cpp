@@ -1,6 +1,7 @@
 // The test objects and their picture.
 #include <cmath>
 
+#include "objects.h"
 #include "radon.h"
 
 Object head = head0;
@@ -46,6 +47,23 @@ double head4(double x, double y) {
     if (fabs(x) < 1 && fabs(y) < 1) return 0.2;
     if (fabs(x) < 1.2 && fabs(y) < 1.2) return 0.9;
     return 0;
+}
+
+// Called with a known object, the loop has the object's tests inlined.
+template <Object object>
+[[gnu::flatten]] static void sampleWith(int n, const double *x, const double *y, double *values) {
+    for (int i = 0; i < n; i++) values[i] = object(x[i], y[i]);
+}
+
+void sampleObject(Object object, int n, const double *x, const double *y, double *values) {
+    if (object == head0) sampleWith<head0>(n, x, y, values);
+    else if (object == head1) sampleWith<head1>(n, x, y, values);
+    else if (object == head2) sampleWith<head2>(n, x, y, values);
+    else if (object == head3) sampleWith<head3>(n, x, y, values);
+    else if (object == head4) sampleWith<head4>(n, x, y, values);
+    else {
+        for (int i = 0; i < n; i++) values[i] = object(x[i], y[i]);
+    }
 }
 
 // Each pixel samples the world point at its top-left corner, y upward.

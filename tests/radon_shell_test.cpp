@@ -60,7 +60,7 @@ TEST_F(Shell, TheKeyThatEndsAWaitIsNeverRunAsACommand) {
 
 TEST_F(Shell, EveryCodeClearsShowIntegralAndUnknownCodesDoNothing) {
     drawHead();
-    for (int code : {13, 0, 27, 'x', 255, 999, 3000}) {
+    for (int code : {13, 0, 27, (int)'x', 255, 999, 3000}) {
         show_integral = 1;
         have_rdn = 1;
         actionfunc(code);
@@ -142,7 +142,8 @@ TEST(CommandLine, BadBatchCommandsNameTheProblem) {
         EXPECT_FALSE(parseBatchCommands(bad, &steps, &error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;
     }
-    EXPECT_NE(error.find("brace"), std::string::npos);
+    parseBatchCommands("R {2001", &steps, &error);
+    EXPECT_NE(error.find("unclosed brace"), std::string::npos);
     EXPECT_TRUE(parseBatchCommands("{104}{113}", &steps, &error)); // ids of keys are entries too
 }
 

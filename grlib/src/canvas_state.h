@@ -3,6 +3,7 @@
 #define GRLIB_CANVAS_STATE_H
 
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "grlib.h"
@@ -79,6 +80,10 @@ void handle_window_event(const PlatformEvent &ev);
 
 // Text in the 7 x 13 font with the cell's top-left corner at (x, y).
 void draw_text(Surface &s, int x, int y, const char *str, uint32_t rgb);
+
+// Write the back buffer's columns [x1, x2) and rows [y1, y2) as a 24-bit BMP
+// (bmp.cpp); false when a write failed.
+bool save_bmp24(std::FILE *fp, int x1, int y1, int x2, int y2);
 
 // Set by the popup menu while it is open, so that every present shows it.
 // Draws the menu over a copy of the window surface.

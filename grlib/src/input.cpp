@@ -1,0 +1,87 @@
+// Polled keyboard and mouse input: the library's event pump.
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "canvas_state.h"
+
+using namespace grlib;
+
+static int last_key = -1;
+static MouseFunc mouseCB = nullptr;
+
+// Turns one event into at most one callback call, with the pointer's
+// position at the time of processing in canvas coordinates.
+static void mouseEvent(const PlatformEvent &ev) {
+    static int lftdwn = 0;
+    int px, py;
+    platform->pointer(&px, &py);
+    double x = px - O.x;
+    double y = coordmode == 1 ? (_height - 1 - py) - O.y : py - O.y;
+    switch (ev.type) {
+    case PlatformEvent::MOUSE_MOVE:
+        if (lftdwn == 1) mouseCB(1, 2, x, y);
+        break;
+    case PlatformEvent::BUTTON_DOWN:
+        mouseCB(ev.button, 0, x, y);
+        if (ev.button == 1) lftdwn = 1;
+        break;
+    case PlatformEvent::BUTTON_UP:
+        mouseCB(ev.button, 1, x, y);
+        if (ev.button == 1) lftdwn = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+int KbHit(void) {
+    show_pending_drawing();
+    PlatformEvent ev;
+    while (platform->poll(&ev)) {
+        if (mouseCB) mouseEvent(ev);
+        if (ev.type == PlatformEvent::KEY) {
+            // Keys without a character (arrows) never reach the program.
+            if (ev.ch < 0) continue;
+            last_key = ev.ch;
+            return 1;
+        }
+        if (ev.type == PlatformEvent::EXPOSE || ev.type == PlatformEvent::CLOSE) handle_window_event(ev);
+    }
+    return 0;
+}
+
+int GetKey(void) {
+    // Sleep while the queue is empty rather than spin.
+    while (last_key == -1) {
+        if (!KbHit()) platform->wait(100);
+    }
+    int k = last_key;
+    last_key = -1;
+    return k;
+}
+
+void SetMouseFunc(MouseFunc mouse) { mouseCB = mouse; }
+
+void WaitEvent(void) {
+    show_pending_drawing();
+    platform->wait(100);
+}
+
+void HoldWindow(double seconds) {
+    if (!platform->interactive) return;
+    show_pending_drawing();
+    using clock = std::chrono::steady_clock;
+    clock::time_point end =
+        clock::now() + std::chrono::duration_cast<clock::duration>(std::chrono::duration<double>(seconds));
+    const clock::duration step = std::chrono::milliseconds(10);
+    for (;;) {
+        PlatformEvent ev;
+        while (platform->poll_window(&ev)) handle_window_event(ev);
+        clock::time_point now = clock::now();
+        if (now >= end) return;
+        // A plain sleep: waiting on the queue would return at once while
+        // keys are pending, since they are left in it.
+        std::this_thread::sleep_for(std::min(step, end - now));
+    }
+}

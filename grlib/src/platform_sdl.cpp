@@ -71,10 +71,12 @@ static void sdl_present(const uint32_t *pixels, int w, int h, bool frame) {
         vsync_on = frame;
     }
     if (frame) {
+        // Keep a steady cadence: a frame that came a little late does not
+        // push back the ones after it; a long pause starts a new cadence.
         auto due = last_frame + frame_interval;
         auto now = std::chrono::steady_clock::now();
         if (now < due) std::this_thread::sleep_for(due - now);
-        last_frame = std::chrono::steady_clock::now();
+        last_frame = now - due < frame_interval ? due : now;
     }
     SDL_UpdateTexture(texture, nullptr, pixels, w * (int)sizeof(uint32_t));
     // Area of an enlarged window beyond the canvas stays black.
@@ -155,9 +157,11 @@ static bool translate_window(const SDL_Event &e, PlatformEvent *ev) {
 static bool translate(const SDL_Event &e, PlatformEvent *ev) {
     *ev = PlatformEvent();
     switch (e.type) {
-    case SDL_KEYDOWN:
-        swallow_text = translate_keydown(e.key, ev);
-        return swallow_text;
+    case SDL_KEYDOWN: {
+        bool key = translate_keydown(e.key, ev);
+        swallow_text = key && ev->ch >= 0;
+        return key;
+    }
     case SDL_TEXTINPUT:
         if (swallow_text) {
             swallow_text = false;

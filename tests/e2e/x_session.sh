@@ -60,15 +60,19 @@ wait_for_picture() { # expected.bmp seconds
     return 1
 }
 
-# Wait for radon to end; prints its exit status.
+# Wait for radon to end; sets EXIT_STATUS ("hung" if it did not end).
+# Runs in this shell, not a subshell, so that the exited child is reaped.
 wait_exit() { # seconds
+    EXIT_STATUS=hung
     for _ in $(seq $(( ${1:-10} * 10 ))); do
-        kill -0 "$RADON_PID" 2>/dev/null || break
+        if ! ps -o stat= -p "$RADON_PID" 2>/dev/null | grep -qv Z; then
+            wait "$RADON_PID"
+            EXIT_STATUS=$?
+            return
+        fi
         sleep 0.1
     done
-    if kill -0 "$RADON_PID" 2>/dev/null; then kill -9 "$RADON_PID"; echo "hung"; return; fi
-    wait "$RADON_PID"
-    echo $?
+    kill -9 "$RADON_PID" 2>/dev/null
 }
 
 # A picture made by the same build with no window, saved as BMP.

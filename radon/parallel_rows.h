@@ -1,0 +1,68 @@
+// Rows of a stage computed on two threads, shown in order on this one.
+//
+// The canvas belongs to the calling thread: compute(i) must only calculate
+// (into memory of its own row), show(i) does all the drawing. show(0),
+// show(1), ... run on the calling thread in order, each as soon as its row
+// is ready, so the pictures and their order are those of a plain loop.
+#ifndef RADON_PARALLEL_ROWS_H
+#define RADON_PARALLEL_ROWS_H
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+// A web page has no threads: each row is computed, then shown.
+template <class Compute, class Show>
+void computeRowsInOrder(int n, Compute compute, Show show) {
+    for (int i = 0; i < n; i++) {
+        compute(i);
+        show(i);
+    }
+}
+#else
+template <class Compute, class Show>
+void computeRowsInOrder(int n, Compute compute, Show show) {
+    std::atomic<int> next{0};
+    std::vector<char> ready(n, 0);
+    std::mutex m;
+    std::condition_variable row_done;
+
+    // Claims the next row nobody has taken; false when all are taken.
+    auto computeOne = [&]() {
+        int i = next++;
+        if (i >= n) return false;
+        compute(i);
+        {
+            std::lock_guard<std::mutex> lock(m);
+            ready[i] = 1;
+        }
+        row_done.notify_all();
+        return true;
+    };
+
+    std::thread helper([&] {
+        while (computeOne()) {
+        }
+    });
+    for (int i = 0; i < n; i++) {
+        // While row i is not ready, work ahead instead of waiting.
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> lock(m);
+                if (ready[i]) break;
+            }
+            if (computeOne()) continue;
+            std::unique_lock<std::mutex> lock(m);
+            row_done.wait(lock, [&] { return ready[i] != 0; });
+            break;
+        }
+        show(i);
+    }
+    helper.join();
+}
+#endif
+
+#endif

@@ -66,6 +66,16 @@ void sampleObject(Object object, int n, const double *x, const double *y, double
     }
 }
 
+double objectRadius(Object object) {
+    // The head's outer ellipse reaches sqrt(5) = 2.236 on the y axis.
+    if (object == head0) return 2.25;
+    // The disks: centre (0, 0.1), radius sqrt(0.9) = 0.949.
+    if (object == head1 || object == head2) return 1.05;
+    // The boxes' corners: 1.2 sqrt(2) = 1.697.
+    if (object == head3 || object == head4) return 1.7;
+    return HUGE_VAL;
+}
+
 // Each pixel samples the world point at its top-left corner, y upward.
 void drawHead(void) {
     for (int iy = 0; iy < height; iy++) {

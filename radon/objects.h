@@ -7,4 +7,8 @@
 // values[i] = object(x[i], y[i]) for i = 0..n-1.
 void sampleObject(Object object, int n, const double *x, const double *y, double *values);
 
+// A radius about the origin beyond which the object is 0 (HUGE_VAL when
+// nothing is known): rays and samples farther out need not be sampled.
+double objectRadius(Object object);
+
 #endif

@@ -14,23 +14,23 @@
 #include <vector>
 
 #if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
-// A web page has no threads: each row is computed, then shown.
+#define RADON_NO_THREADS 1
+#endif
+
 template <class Compute, class Show>
 void computeRowsInOrder(int n, Compute compute, Show show) {
+#ifdef RADON_NO_THREADS
     for (int i = 0; i < n; i++) {
         compute(i);
         show(i);
     }
-}
 #else
-template <class Compute, class Show>
-void computeRowsInOrder(int n, Compute compute, Show show) {
     std::atomic<int> next{0};
     std::vector<char> ready(n, 0);
     std::mutex m;
     std::condition_variable row_done;
 
-    // Claims the next row nobody has taken; false when all are taken.
+    // Computes the next row nobody has taken; false when all are taken.
     auto computeOne = [&]() {
         int i = next++;
         if (i >= n) return false;
@@ -48,10 +48,10 @@ void computeRowsInOrder(int n, Compute compute, Show show) {
         }
     });
     for (int i = 0; i < n; i++) {
-        // While row i is not ready, work ahead instead of waiting.
+        // Until row i is ready, work ahead rather than wait.
         for (;;) {
             {
-                std::unique_lock<std::mutex> lock(m);
+                std::lock_guard<std::mutex> lock(m);
                 if (ready[i]) break;
             }
             if (computeOne()) continue;
@@ -62,7 +62,7 @@ void computeRowsInOrder(int n, Compute compute, Show show) {
         show(i);
     }
     helper.join();
-}
 #endif
+}
 
 #endif

@@ -1,4 +1,5 @@
 // The Radon transform with its animation, and the line-integral demonstration.
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -26,31 +27,61 @@ static Ray ray(int iw, int ip) {
 // Rays this far out are stored but not drawn.
 static bool shown(const Ray &r) { return r.xp * r.xp < 7; }
 
-// Sample positions and object values along one ray (indices il of Nl).
-struct RaySamples {
+// Rays are sampled in groups of neighbours, so that their sums can go in step.
+const int kRays = 8;
+
+// Sample positions and object values of a group of rays: sample il of the
+// group's ray k at [k * Nl + il].
+struct RayGroup {
     std::vector<double> x, y, value;
-    RaySamples() : x(Nl), y(Nl), value(Nl) {}
+    RayGroup() : x(kRays * Nl), y(kRays * Nl), value(kRays * Nl) {}
 };
 
-// The object summed over the ray's inner samples; with show_integral each
-// sample is drawn, shaded by the attenuation up to it.
-VECTOR_CLONES static double raySum(const Ray &r, RaySamples &s) {
-    int first = Nl / 20, end = (19 * Nl) / 20;
-    for (int il = first; il < end; il++) {
-        s.x[il] = r.x0 + (r.x1 - r.x0) * il / Nl;
-        s.y[il] = r.y0 + (r.y1 - r.y0) * il / Nl;
+// The inner samples of each ray: il = first..end-1.
+static int firstSample() { return Nl / 20; }
+static int endSample() { return (19 * Nl) / 20; }
+
+// The samples of the group of rays from ip0 that can meet the object: lo..hi-1.
+// A sample's distance from the centre depends on the ray's offset and the
+// sample's place along it only, and the object is 0 beyond its radius, so
+// the samples left out would add nothing (exactly 0) to the sums.
+static void samplesNearObject(int ip0, int *lo, int *hi) {
+    double xa = ip0 * dp - xmax, xb = (ip0 + kRays - 1) * dp - xmax;
+    double nearest = xa <= 0 && xb >= 0 ? 0 : std::min(fabs(xa), fabs(xb));
+    double radius = objectRadius(head);
+    *lo = firstSample();
+    *hi = endSample();
+    if (nearest >= radius) {
+        *hi = *lo;
+    } else if (radius < HUGE_VAL) {
+        // Along the ray the sample il lies at -ymax + 2 ymax il / Nl; one
+        // sample more on either side covers any rounding.
+        double half = sqrt(radius * radius - nearest * nearest);
+        *lo = std::max(*lo, (int)floor((ymax - half) * Nl / (2 * ymax)) - 1);
+        *hi = std::max(*lo, std::min(*hi, (int)ceil((ymax + half) * Nl / (2 * ymax)) + 2));
     }
-    sampleObject(head, end - first, &s.x[first], &s.y[first], &s.value[first]);
-    bool draw = show_integral && shown(r);
-    double sum = 0;
-    for (int il = first; il < end; il++) {
-        sum = sum + s.value[il];
-        if (draw) {
-            SetColoredGray(&C, 0.7 * exp(-0.7 * sum * dl));
-            DrawPoint(screenX(s.x[il]), screenY(s.y[il]));
+}
+
+// Samples lo..hi-1 of the rays ip0 .. ip0 + kRays - 1 of angle iw (rays
+// past Np as well; their values go unused).
+VECTOR_CLONES static void sampleRays(int iw, int ip0, int lo, int hi, RayGroup &g) {
+    for (int k = 0; k < kRays; k++) {
+        Ray r = ray(iw, ip0 + k);
+        double *x = &g.x[k * Nl], *y = &g.y[k * Nl];
+        for (int il = lo; il < hi; il++) {
+            x[il] = r.x0 + (r.x1 - r.x0) * il / Nl;
+            y[il] = r.y0 + (r.y1 - r.y0) * il / Nl;
         }
+        sampleObject(head, hi - lo, &x[lo], &y[lo], &g.value[k * Nl + lo]);
     }
-    return sum;
+}
+
+// Each ray's samples lo..hi-1 summed in order along the ray, the rays side by side.
+VECTOR_CLONES static void sumRays(const RayGroup &g, int lo, int hi, double sums[kRays]) {
+    double sum[kRays] = {};
+    for (int il = lo; il < hi; il++)
+        for (int k = 0; k < kRays; k++) sum[k] = sum[k] + g.value[k * Nl + il];
+    for (int k = 0; k < kRays; k++) sums[k] = sum[k];
 }
 
 // The ray's source dot and its detector cell, lit by the ray's integral.
@@ -68,13 +99,24 @@ static void drawRayEnds(const Ray &r, double sum) {
 void getRadon(void) {
     SetDoubleBuffer(1);
     if (show_integral) {
-        // The demonstration draws while it integrates, ray after ray.
-        RaySamples samples;
+        // The demonstration draws while it integrates, ray after ray: each
+        // sample shaded by the attenuation up to it.
+        RayGroup group;
         for (int iw = 0; iw <= Nw; iw++) {
             ClearCanvas();
             for (int ip = 0; ip <= Np; ip++) {
+                if (ip % kRays == 0) sampleRays(iw, ip, firstSample(), endSample(), group);
                 Ray r = ray(iw, ip);
-                double sum = raySum(r, samples);
+                const bool draw = shown(r);
+                const int k = ip % kRays;
+                double sum = 0;
+                for (int il = firstSample(); il < endSample(); il++) {
+                    sum = sum + group.value[k * Nl + il];
+                    if (draw) {
+                        SetColoredGray(&C, 0.7 * exp(-0.7 * sum * dl));
+                        DrawPoint(screenX(group.x[k * Nl + il]), screenY(group.y[k * Nl + il]));
+                    }
+                }
                 rdn[iw][ip] = sum * dl;
                 drawRayEnds(r, sum);
             }
@@ -83,17 +125,23 @@ void getRadon(void) {
         }
     } else {
         // Angles are independent: integrate them on two threads, draw in order.
-        std::vector<double> sums((size_t)(Nw + 1) * (Np + 1));
+        const int rays = (Np + kRays) / kRays * kRays; // Np + 1, rounded up to whole groups
+        std::vector<double> sums((size_t)(Nw + 1) * rays);
         computeRowsInOrder(
             Nw + 1,
             [&](int iw) {
-                RaySamples samples;
-                for (int ip = 0; ip <= Np; ip++) sums[(size_t)iw * (Np + 1) + ip] = raySum(ray(iw, ip), samples);
+                RayGroup g;
+                for (int ip0 = 0; ip0 <= Np; ip0 += kRays) {
+                    int lo, hi;
+                    samplesNearObject(ip0, &lo, &hi);
+                    sampleRays(iw, ip0, lo, hi, g);
+                    sumRays(g, lo, hi, &sums[(size_t)iw * rays + ip0]);
+                }
             },
             [&](int iw) {
                 ClearCanvas();
                 for (int ip = 0; ip <= Np; ip++) {
-                    double sum = sums[(size_t)iw * (Np + 1) + ip];
+                    double sum = sums[(size_t)iw * rays + ip];
                     rdn[iw][ip] = sum * dl;
                     drawRayEnds(ray(iw, ip), sum);
                 }

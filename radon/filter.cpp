@@ -54,6 +54,7 @@ void getFbp1(void) {
     std::vector<double> re(Np), im(Np);
     if (!have_rdn) getRadon();
     Pause("Calculating FBP...", 0);
+    const double pi = 3.141592653589793;
     for (int iw = 0; iw <= Nw; iw++) {
         // The centre ray goes to index 0; the sample at p = +xmax takes no part.
         for (int ip = 0; ip < Np; ip++) {
@@ -62,7 +63,7 @@ void getFbp1(void) {
         }
         fft(Np, re.data(), im.data());
         for (int ip = 0; ip < Np; ip++) {
-            double M = sin((ip * 3.141592653589793) / Np) * (((Np / 3.141592653589793) / 2) / 3.141592653589793);
+            double M = sin((ip * pi) / Np) * (((Np / pi) / 2) / pi);
             re[ip] = re[ip] * M;
             im[ip] = im[ip] * M;
         }

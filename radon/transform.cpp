@@ -7,10 +7,7 @@
 #include "parallel_rows.h"
 #include "radon.h"
 #include "vector_clones.h"
-
-// World point to window position, y upward.
-static double screenX(double x) { return width * 0.5 * (x / xmax + 1); }
-static double screenY(double y) { return height * 0.5 * (1 - y / ymax); }
+#include "window_map.h"
 
 // The ray of angle iw at detector index ip runs from (x0, y0) to (x1, y1):
 // the segment from (xp, -ymax) to (xp, +ymax) turned by the angle.
@@ -88,12 +85,12 @@ VECTOR_CLONES static void sumRays(const RayGroup &g, int lo, int hi, double sums
 static void drawRayEnds(const Ray &r, double sum) {
     if (!shown(r)) return;
     SetColoredGray(&C, 0.8);
-    DrawPoint(screenX(0.97 * r.x0 + 0.03 * r.x1), screenY(0.97 * r.y0 + 0.03 * r.y1));
+    DrawPoint(windowX(0.97 * r.x0 + 0.03 * r.x1), windowY(0.97 * r.y0 + 0.03 * r.y1));
     SetColoredGray(&C, 1.1 - exp(-0.3 * sum * dl));
     // A little wider than the detector spacing, so the cells merge into a band.
     SetLineWidth((int)(0.52 * dp * width / xmax + 1.5));
-    DrawLine(screenX(0.08 * r.x0 + 0.92 * r.x1), screenY(0.08 * r.y0 + 0.92 * r.y1),
-             screenX(0.03 * r.x0 + 0.97 * r.x1), screenY(0.03 * r.y0 + 0.97 * r.y1));
+    DrawLine(windowX(0.08 * r.x0 + 0.92 * r.x1), windowY(0.08 * r.y0 + 0.92 * r.y1),
+             windowX(0.03 * r.x0 + 0.97 * r.x1), windowY(0.03 * r.y0 + 0.97 * r.y1));
 }
 
 void getRadon(void) {
@@ -114,7 +111,7 @@ void getRadon(void) {
                     sum = sum + group.value[k * Nl + il];
                     if (draw) {
                         SetColoredGray(&C, 0.7 * exp(-0.7 * sum * dl));
-                        DrawPoint(screenX(group.x[k * Nl + il]), screenY(group.y[k * Nl + il]));
+                        DrawPoint(windowX(group.x[k * Nl + il]), windowY(group.y[k * Nl + il]));
                     }
                 }
                 rdn[iw][ip] = sum * dl;

@@ -1,4 +1,7 @@
 // Lines, rectangles, polygons and text on the no-window canvas.
+#include <algorithm>
+#include <cmath>
+
 #include "grlib_test_canvas.h"
 
 namespace {
@@ -33,6 +36,41 @@ TEST_F(Draw, LinesFarOffTheSurfaceKeepTheirPixels) {
     DrawLine(-2e9, -2e9 + 100, 2e9, 2e9 + 100);
     EXPECT_EQ(GetWindowPixel(0, 100), 0xFFFFFFu);
     EXPECT_EQ(GetWindowPixel(299, 399), 0xFFFFFFu);
+}
+
+// Wide strokes are found row by row; every pixel must still obey the rule
+// "centre within width/2 of the segment" (even widths centred half a pixel
+// up and left), checked here pixel by pixel for many segments and widths.
+TEST_F(Draw, WideLinesCoverExactlyThePixelsNearTheSegment) {
+    unsigned seed = 12345;
+    auto next = [&](int n) {
+        seed = seed * 1103515245u + 12345u;
+        return (int)((seed >> 8) % (unsigned)n);
+    };
+    for (int trial = 0; trial < 300; trial++) {
+        ClearCanvas();
+        const int w = 2 + next(9);
+        const int x0 = next(60), y0 = next(60); // (negative values would map toward zero)
+        const int x1 = trial % 7 == 0 ? x0 : next(60), y1 = trial % 11 == 0 ? y0 : next(60);
+        SetColor3i(255, 255, 255);
+        SetLineWidth(w);
+        DrawLine(x0, y0, x1, y1);
+        const double shift = w % 2 == 0 ? 0.5 : 0.0, r = w / 2.0;
+        const double ax = x0 - shift, ay = y0 - shift, vx = x1 - x0, vy = y1 - y0;
+        const double len2 = vx * vx + vy * vy;
+        for (int py = 0; py < 70; py++) {
+            for (int px = 0; px < 70; px++) {
+                double t = len2 > 0 ? ((px - ax) * vx + (py - ay) * vy) / len2 : 0;
+                t = std::min(1.0, std::max(0.0, t));
+                const double dx = px - (ax + t * vx), dy = py - (ay + t * vy);
+                const double d2 = dx * dx + dy * dy;
+                if (std::fabs(d2 - r * r) < 1e-9) continue; // on the rim: either way
+                ASSERT_EQ(GetWindowPixel(px, py) != 0, d2 < r * r)
+                    << "width " << w << " from (" << x0 << "," << y0 << ") to (" << x1 << "," << y1
+                    << ") at (" << px << "," << py << ")";
+            }
+        }
+    }
 }
 
 TEST_F(Draw, LinesUseThePenAsLastMade) {

@@ -5,7 +5,7 @@
 #include "radon_test_canvas.h"
 #include "stages.h"
 
-TEST(BackProjection, ConstantFilteredSinogramGivesCTimesPiInTheDisc) {
+TEST(BackProjection, ConstantFilteredSinogramFillsTheDiscWithCTimesPi) {
     ensureTestCanvas();
     initRadon(60, 128);
     for (int iw = 0; iw <= Nw; iw++)
@@ -15,17 +15,15 @@ TEST(BackProjection, ConstantFilteredSinogramGivesCTimesPiInTheDisc) {
     drawBackProjection();
 
     const uint32_t grey = 0xA0A0A0; // 0.2 pi = 0.628 -> 160
-    int drawn = 0;
     for (int iy = 0; iy < 400; iy++) {
         for (int ix = 0; ix < 400; ix++) {
-            uint32_t pixel = GetWindowPixel(ix, iy);
-            ASSERT_TRUE(pixel == grey || pixel == 0u) << ix << "," << iy;
-            if (pixel == grey) drawn++;
+            double x = (ix - 200) * 0.015, y = (200 - iy) * 0.015;
+            if (x * x + y * y < 8.99 || x * x + y * y > 9.01) {
+                ASSERT_EQ(GetWindowPixel(ix, iy), x * x + y * y < 9 ? grey : 0u) << ix << "," << iy;
+            }
         }
     }
-    EXPECT_NEAR(drawn, 3.14159 * 200 * 200, 400);
-
-    // Only strictly inside radius 3: row 0, column 0 and the corners stay black.
+    // Strictly inside radius 3: row 0 and column 0 stay black.
     for (int i = 0; i < 400; i++) {
         EXPECT_EQ(GetWindowPixel(i, 0), 0u) << i;
         EXPECT_EQ(GetWindowPixel(0, i), 0u) << i;
@@ -38,27 +36,25 @@ TEST(BackProjection, ConstantFilteredSinogramGivesCTimesPiInTheDisc) {
     EXPECT_EQ(GetBackPixel(200, 200), grey);
 }
 
-TEST(BackProjection, DiskComesBackAtItsDensity) {
+TEST(BackProjection, DiskComesBackNearItsDensity) {
     ensureTestCanvas();
     initRadon(60, 128);
     head = head1;
     have_rdn = 0;
+    char in[400];
+    double direct[400], viaFft[400];
     use_fft = 0;
     reconstruct();
-    char in[400];
-    double direct[400];
     backProjectRow(200, in, direct);
-    EXPECT_NEAR(direct[200], 0.8, 0.03);
-    EXPECT_NEAR(direct[20], 0.0, 0.02);
-
     // The FFT path's kernel is about 3/pi of the direct one, and it drops the
     // row's mean: its values come out lower.
     use_fft = 1;
     reconstruct();
+    backProjectRow(200, in, viaFft);
     use_fft = 0;
     head = head0;
-    double viaFft[400];
-    backProjectRow(200, in, viaFft);
+    EXPECT_NEAR(direct[200], 0.8, 0.03);
+    EXPECT_NEAR(direct[20], 0.0, 0.02);
     EXPECT_LT(viaFft[200], 0.96 * direct[200]);
     EXPECT_GT(viaFft[200], 0.85 * direct[200]);
     EXPECT_EQ(GetWindowPixel(200, 200) & 0xFF, (uint32_t)(viaFft[200] * 255));

@@ -100,27 +100,68 @@ void stroke_wide(Surface &s, int x0, int y0, int x1, int y1, int width, uint32_t
     const double r = width / 2.0, r2 = r * r;
     const double vx = bx - ax, vy = by - ay, len2 = vx * vx + vy * vy;
 
-    const double left = std::max(std::floor(std::min(ax, bx) - r), 0.0);
-    const double right = std::min(std::ceil(std::max(ax, bx) + r), s.w - 1.0);
+    // The exact rule. Coordinates are small integers and halves, so every
+    // product here is exact and the covered pixels of a row are contiguous.
+    auto inside = [&](int px, int py) {
+        const double ux = px - ax, uy = py - ay;
+        const double t = ux * vx + uy * vy;
+        if (t <= 0.0) return ux * ux + uy * uy <= r2;
+        if (t >= len2) {
+            const double wx = px - bx, wy = py - by;
+            return wx * wx + wy * wy <= r2;
+        }
+        const double c = ux * vy - uy * vx;
+        return c * c <= r2 * len2;
+    };
+
     const double top = std::max(std::floor(std::min(ay, by) - r), 0.0);
     const double bottom = std::min(std::ceil(std::max(ay, by) + r), s.h - 1.0);
-    if (left > right || top > bottom) return;
+    const double len = std::sqrt(len2);
     for (int py = (int)top; py <= (int)bottom; py++) {
-        for (int px = (int)left; px <= (int)right; px++) {
-            const double ux = px - ax, uy = py - ay;
-            const double t = ux * vx + uy * vy;
-            bool inside;
-            if (t <= 0.0) {
-                inside = ux * ux + uy * uy <= r2;
-            } else if (t >= len2) {
-                const double wx = px - bx, wy = py - by;
-                inside = wx * wx + wy * wy <= r2;
-            } else {
-                const double c = ux * vy - uy * vx;
-                inside = c * c <= r2 * len2;
+        // The row's span, estimated as the hull of the two end discs and the
+        // band between them, then settled pixel by pixel with the exact rule.
+        double lo = INFINITY, hi = -INFINITY;
+        auto widen = [&](double a, double b) {
+            if (a <= b) {
+                lo = std::min(lo, a);
+                hi = std::max(hi, b);
             }
-            if (inside) s.pixels[(size_t)py * s.w + px] = rgb;
+        };
+        const double ends[2][2] = {{ax, ay}, {bx, by}};
+        for (const auto &end : ends) {
+            const double dy = py - end[1];
+            if (dy * dy <= r2) {
+                const double half = std::sqrt(r2 - dy * dy);
+                widen(end[0] - half, end[0] + half);
+            }
         }
+        if (len2 > 0) {
+            // Along the segment (0 <= t <= len2) and near it (|c| <= r * len).
+            double a = -INFINITY, b = INFINITY;
+            const double dy = py - ay;
+            auto clip = [&](double coef, double offset, double lower, double upper) {
+                if (coef == 0) {
+                    if (offset < lower || offset > upper) a = INFINITY;
+                    return;
+                }
+                double p = (lower - offset) / coef, q = (upper - offset) / coef;
+                if (p > q) std::swap(p, q);
+                a = std::max(a, ax + p);
+                b = std::min(b, ax + q);
+            };
+            clip(vx, dy * vy, 0.0, len2);
+            clip(vy, -dy * vx, -r * len, r * len);
+            widen(a, b);
+        }
+        if (!(lo <= hi)) continue;
+        int left = (int)std::max(std::floor(lo), -1.0), right = (int)std::min(std::ceil(hi), (double)s.w);
+        while (left > 0 && inside(left - 1, py)) left--;
+        while (left <= right && !inside(left, py)) left++;
+        while (right < s.w - 1 && inside(right + 1, py)) right++;
+        while (right >= left && !inside(right, py)) right--;
+        left = std::max(left, 0);
+        right = std::min(right, s.w - 1);
+        for (int px = left; px <= right; px++) s.pixels[(size_t)py * s.w + px] = rgb;
     }
 }
 

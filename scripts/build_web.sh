@@ -1,8 +1,11 @@
 #!/bin/sh
-# Build the web page build-web/radon.html with Debian's emscripten, offline
-# (its prebuilt library cache is all the build needs).
+# Build the web page BUILD_DIR/radon.html (build-web/radon.html by default)
+# with Debian's emscripten, offline: its prebuilt library cache is all the
+# build needs.
+# usage: scripts/build_web.sh [BUILD_DIR]
 set -e
 cd "$(dirname "$0")/.."
+dir=${1:-build-web}
 if ! command -v emcc >/dev/null 2>&1; then
   SUDO=""
   [ "$(id -u)" = 0 ] || SUDO=sudo
@@ -11,6 +14,6 @@ if ! command -v emcc >/dev/null 2>&1; then
 fi
 # The packaged emscripten finds its JavaScript tools' modules only here.
 export NODE_PATH=/usr/share/nodejs
-emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release -DRADON_TESTS=OFF -DRADON_BENCHMARKS=OFF >/dev/null
-cmake --build build-web -j"$(nproc)"
-echo "built build-web/radon.html"
+emcmake cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DRADON_TESTS=OFF -DRADON_BENCHMARKS=OFF >/dev/null
+cmake --build "$dir" -j"$(nproc)"
+echo "built $dir/radon.html"

@@ -67,6 +67,11 @@ void handle_window_event(const PlatformEvent &ev) {
     }
 }
 
+void handle_window_events() {
+    PlatformEvent ev;
+    while (platform->poll_window(&ev)) handle_window_event(ev);
+}
+
 } // namespace grlib
 
 using namespace grlib;
@@ -127,6 +132,9 @@ void FlushBuffer(void) {
     if (doublebuf) {
         window_surface.pixels = back_surface.pixels;
         present_window(true);
+        // Between the frames of an animation the window can be closed or
+        // repainted; keys and clicks stay queued for the program.
+        handle_window_events();
     } else {
         back_surface.pixels = window_surface.pixels;
         show_pending_drawing();

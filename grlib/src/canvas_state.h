@@ -77,6 +77,8 @@ void present_window(bool frame);
 void repaint();
 // Handle one event that is not input for the program (repaint, close).
 void handle_window_event(const PlatformEvent &ev);
+// Handle every pending repaint and close, leaving keys and clicks queued.
+void handle_window_events();
 
 // Text in the 7 x 13 font with the cell's top-left corner at (x, y).
 void draw_text(Surface &s, int x, int y, const char *str, uint32_t rgb);

@@ -76,8 +76,7 @@ void HoldWindow(double seconds) {
         clock::now() + std::chrono::duration_cast<clock::duration>(std::chrono::duration<double>(seconds));
     const clock::duration step = std::chrono::milliseconds(10);
     for (;;) {
-        PlatformEvent ev;
-        while (platform->poll_window(&ev)) handle_window_event(ev);
+        handle_window_events();
         clock::time_point now = clock::now();
         if (now >= end) return;
         // A plain sleep: waiting on the queue would return at once while

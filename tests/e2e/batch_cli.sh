@@ -3,7 +3,7 @@
 # usage: batch_cli.sh path/to/radon
 RADON=$(realpath "$1")
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'umount "$work/small" 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work" || exit 1
 failed=0
 check() { # description, condition...
@@ -42,6 +42,27 @@ mkdir blocked && mkdir blocked/60x128.bmp && cd blocked
 cd ..
 check "a file that cannot be created: can't open, and the program goes on" \
     sh -c "[ $status -eq 0 ] && [ \$(grep -c \"can't open 60x128.bmp\" blocked/err.txt) -eq 2 ]"
+
+# A full disk: the file opens, the writing fails. /dev/full behind the name
+# fails every write; a device is never removed.
+mkdir full && ln -s /dev/full full/60x128.bmp && cd full || exit 1
+"$RADON" --batch "s h s" >out.txt 2>err.txt; status=$?
+cd ..
+check "a full disk: can't write, and the program goes on" \
+    sh -c "[ $status -eq 0 ] && [ \$(grep -c \"can't write 60x128.bmp\" full/err.txt) -eq 2 ]"
+check "and /dev/full is still the device" [ -c /dev/full ]
+
+# A file system too small for the picture (mounting needs root).
+mkdir small
+if mount -t tmpfs -o size=64k tmpfs small 2>/dev/null; then
+    # The messages go elsewhere: the full file system would swallow them.
+    (cd small && "$RADON" --batch "s" >../out.txt 2>../err.txt); status=$?
+    check "a small file system: can't write, status 0" \
+        sh -c "[ $status -eq 0 ] && grep -qx \"can't write 60x128.bmp\" err.txt"
+    check "and no partial picture is left" [ ! -e small/60x128.bmp ]
+else
+    echo "skip a small file system: tmpfs cannot be mounted here"
+fi
 
 env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 "$RADON" >out.txt 2>err.txt; status=$?
 check "no display: exit 1" [ $status -eq 1 ]

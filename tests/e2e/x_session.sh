@@ -28,8 +28,11 @@ start_radon() {
     RADON_PID=$!
     WIN=""
     for _ in $(seq 100); do
-        WIN=$(xdotool search --name '^Radon$' 2>/dev/null | head -n1)
-        [ -n "$WIN" ] && break
+        WIN=$(xdotool search --name '^Radon$' 2>/dev/null | tail -n1)
+        # A first window can be replaced by another at once (the renderer
+        # may need a different visual): take one that is still there.
+        [ -n "$WIN" ] && sleep 0.2 && xdotool getwindowname "$WIN" >/dev/null 2>&1 && break
+        WIN=""
         sleep 0.1
     done
     [ -n "$WIN" ] || return 1

@@ -1,0 +1,275 @@
+#!/usr/bin/env python3
+"""Random command sequences through `radon --batch`, meant for the sanitizer build.
+
+Each sequence is 1 to 8 steps: the keys of the command table (also as their
+{id}), grid and object choices, control characters, unknown bytes, blanks and
+saves. A process runs several sequences one after the other (so that the
+count reaches thousands in minutes) and sometimes ends with "q" and steps that
+must not run. Every process must exit 0 within its time limit with nothing on
+stderr (a sanitizer report lands there), and leave exactly the files its saves
+name, each a valid 400 x 400 24-bit BMP. Then garbage command lines must all
+be refused with status 2 and the usage.
+
+The sequences depend only on the seed and the counts, so a failure is
+reproduced with the printed seed; --process runs one process alone.
+
+usage: random_sequences.py RADON [--seed N] [--sequences N] [--per-process N]
+           [--budget SECONDS] [--jobs N] [--process K] [--summary FILE]
+The seed can also come from RADON_SEED.
+"""
+import argparse
+import concurrent.futures
+import os
+import random
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+KEYS = b"hrRicaofFs"
+# The demonstrations draw every pixel many times: slow under the sanitizers.
+KEY_WEIGHTS = [3, 3, 3, 2, 2, 1, 1, 3, 3, 3]
+GRIDS = {1001: (30, 64), 1002: (60, 128), 1003: (100, 256), 1004: (200, 512)}
+# Big grids take seconds per demonstration under the sanitizers: mostly small ones.
+GRID_WEIGHTS = {1001: 30, 1002: 8, 1003: 2, 1004: 1}
+OBJECTS = range(2000, 2005)
+BMP_SIZE = 480054
+PROCESS_TIMEOUT = 300
+# The parser skips these between commands.
+BLANKS = b" \t\n\r"
+
+
+def unknown_byte(rng):
+    """A byte that is no command: control, other ASCII or above 127."""
+    while True:
+        b = rng.randint(1, 255)
+        if b not in KEYS and b not in b"q{" and b not in BLANKS:
+            return bytes([b])
+
+
+class Process:
+    """The commands of one radon run and what they must leave behind."""
+
+    def __init__(self, index):
+        self.index = index
+        self.commands = b""
+        self.sequences = 0
+        self.steps = 0
+        self.saves = 0
+        self.files = set()
+
+    def text(self):
+        return self.commands.decode("latin-1")
+
+
+def step(rng, grid, new_grid):
+    """One step; returns its bytes and the grid after it."""
+    kinds = ["key", "key_id", "grid", "object", "save", "unknown", "blank"]
+    kind = "grid" if new_grid else rng.choices(kinds, weights=[30, 6, 8, 8, 8, 24, 6])[0]
+    if kind in ("key", "key_id"):
+        key = rng.choices(KEYS, weights=KEY_WEIGHTS)[0]
+        return (bytes([key]) if kind == "key" else b"{%d}" % key), grid
+    if kind == "grid":
+        grid = rng.choices(list(GRID_WEIGHTS), weights=list(GRID_WEIGHTS.values()))[0]
+        return b"{%d}" % grid, grid
+    if kind == "object":
+        return b"{%d}" % rng.choice(OBJECTS), grid
+    if kind == "save":
+        return rng.choice([b"s", b"{115}"]), grid
+    if kind == "unknown":
+        return unknown_byte(rng), grid
+    return bytes([rng.choice(BLANKS)]), grid
+
+
+def make_processes(seed, sequences, per_process):
+    rng = random.Random(seed)
+    processes = []
+    made = 0
+    while made < sequences:
+        p = Process(len(processes))
+        grid = 1002
+        for _ in range(min(per_process, sequences - made)):
+            for n in range(rng.randint(1, 8)):
+                # Half the sequences start on a grid of their own.
+                b, grid = step(rng, grid, n == 0 and rng.random() < 0.5)
+                p.commands += b
+                p.steps += 1
+                if b in (b"s", b"{115}"):
+                    p.saves += 1
+                    p.files.add("%dx%d.bmp" % GRIDS[grid])
+            p.sequences += 1
+            made += 1
+        if rng.random() < 0.1:
+            # Nothing after q may run: these saves must leave no file.
+            p.commands += rng.choice([b"q", b"{113}"]) + b"s{1001}s"
+        processes.append(p)
+    return processes
+
+
+def bmp_problem(path):
+    """Why the file is not a 400 x 400 24-bit BMP of 480054 bytes, or None."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if len(data) != BMP_SIZE:
+        return "%d bytes" % len(data)
+    magic, size, _, offset, info, w, h, planes, bits, compression = struct.unpack_from("<2sIIIIiiHHI", data)
+    header = (magic, size, offset, info, w, h, planes, bits, compression)
+    if header != (b"BM", BMP_SIZE, 54, 40, 400, 400, 1, 24, 0):
+        return "header %r" % (header,)
+    return None
+
+
+def run_process(radon, p, env):
+    """Runs one process in a directory of its own; returns a list of faults."""
+    work = tempfile.mkdtemp(prefix="radon-seq-")
+    try:
+        try:
+            r = subprocess.run([radon, b"--batch", p.commands], cwd=work, env=env,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=PROCESS_TIMEOUT)
+        except subprocess.TimeoutExpired:
+            return ["hung (no exit within %d s)" % PROCESS_TIMEOUT]
+        faults = []
+        if r.returncode != 0:
+            faults.append("exit status %d" % r.returncode)
+        if r.stderr:
+            faults.append("stderr: " + r.stderr.decode("utf-8", "replace")[:3000])
+        found = set(os.listdir(work))
+        if found != p.files:
+            faults.append("files %s, expected %s" % (sorted(found), sorted(p.files)))
+        for name in sorted(found & p.files):
+            problem = bmp_problem(os.path.join(work, name))
+            if problem:
+                faults.append("%s: %s" % (name, problem))
+        return faults
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+# Tokens that are wrong whether read as an option, as COMMANDS or as a zoom.
+POISON = [b"{", b"{}", b"{7}", b"{1005}", b"{-1}", b"{ 1001}", b"{99999999999}", b"{1001",
+          b"R{2001", b"{abc}", b"--batch={1001}"]
+TOKENS = [b"--batch", b"--zoom", b"--help", b"-h", b"1", b"4", b"9", b"R", b"{1004}", b"", b"-", b"--",
+          b"--zoom=2", b"--BATCH", b"x" * 5000]
+
+
+def garbage_argv(rng):
+    args = [rng.choice(TOKENS + [b"".join(unknown_byte(rng) for _ in range(rng.randint(1, 12)))])
+            for _ in range(rng.randint(0, 5))]
+    args.insert(rng.randint(0, len(args)), rng.choice(POISON))
+    return args
+
+
+def check_garbage(radon, args, env):
+    work = tempfile.mkdtemp(prefix="radon-argv-")
+    try:
+        try:
+            r = subprocess.run([radon] + args, cwd=work, env=env, capture_output=True, timeout=60)
+        except subprocess.TimeoutExpired:
+            return ["hung"]
+        faults = []
+        if r.returncode != 2:
+            faults.append("exit status %d, expected 2" % r.returncode)
+        if not r.stderr.startswith(b"radon: ") or b"usage: radon" not in r.stderr or r.stdout:
+            faults.append("output: %r / %r" % (r.stdout[:200], r.stderr[:500]))
+        if os.listdir(work):
+            faults.append("left files %s" % os.listdir(work))
+        return faults
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    ap.add_argument("radon")
+    ap.add_argument("--seed", type=int, default=int(os.environ.get("RADON_SEED", time.time_ns() % 10**9)))
+    ap.add_argument("--sequences", type=int, default=2000)
+    ap.add_argument("--per-process", type=int, default=8)
+    ap.add_argument("--command-lines", type=int, default=150)
+    ap.add_argument("--budget", type=float, default=360, help="wall-clock seconds for the sequences")
+    ap.add_argument("--jobs", type=int, default=min(2, os.cpu_count() or 1))
+    ap.add_argument("--process", type=int, help="run only this process (as numbered in a report)")
+    ap.add_argument("--summary", help="write the counts to this file")
+    a = ap.parse_args()
+
+    radon = os.fsencode(os.path.abspath(a.radon))
+    env = dict(os.environ)
+    # Leak checking stays on: the batch mode ends with every block still reachable.
+    env.setdefault("ASAN_OPTIONS", "detect_leaks=1")
+    env.setdefault("UBSAN_OPTIONS", "print_stacktrace=1")
+    # Garbage must never open a window, whatever the display.
+    env.pop("DISPLAY", None)
+    env.pop("WAYLAND_DISPLAY", None)
+    env["SDL_VIDEODRIVER"] = "x11"
+
+    processes = make_processes(a.seed, a.sequences, a.per_process)
+    if a.process is not None:
+        processes = [processes[a.process]]
+    print("random_sequences: seed %d, %d sequences in %d processes, budget %.0f s"
+          % (a.seed, sum(p.sequences for p in processes), len(processes), a.budget), flush=True)
+
+    start = time.monotonic()
+    done, failed = [], []
+    with concurrent.futures.ThreadPoolExecutor(a.jobs) as pool:
+        pending = {}
+        queue = list(processes)
+        while queue or pending:
+            while queue and len(pending) < a.jobs and time.monotonic() - start < a.budget:
+                p = queue.pop(0)
+                pending[pool.submit(run_process, radon, p, env)] = p
+            if not pending:
+                break
+            finished, _ = concurrent.futures.wait(pending, return_when=concurrent.futures.FIRST_COMPLETED)
+            for f in finished:
+                p = pending.pop(f)
+                done.append(p)
+                faults = f.result()
+                if faults:
+                    failed.append(p)
+                    print("FAULT in process %d (seed %d): radon --batch %r" % (p.index, a.seed, p.text()))
+                    for fault in faults:
+                        print("    " + fault)
+                    print("    reproduce: %s %s --seed %d --sequences %d --per-process %d --process %d"
+                          % (sys.argv[0], a.radon, a.seed, a.sequences, a.per_process, p.index), flush=True)
+    seconds = time.monotonic() - start
+
+    rng = random.Random(a.seed)
+    bad_lines = 0
+    lines = 0 if a.process is not None else a.command_lines
+    for _ in range(lines):
+        args = garbage_argv(rng)
+        faults = check_garbage(radon, args, env)
+        if faults:
+            bad_lines += 1
+            print("FAULT on the command line %r (seed %d): %s" % (args, a.seed, "; ".join(faults)))
+
+    counts = {
+        "seed": a.seed,
+        "sequences": sum(p.sequences for p in done),
+        "sequences_planned": sum(p.sequences for p in processes),
+        "steps": sum(p.steps for p in done),
+        "processes": len(done),
+        "saves": sum(p.saves for p in done),
+        "faulty_processes": len(failed),
+        "command_lines": lines,
+        "faulty_command_lines": bad_lines,
+        "seconds": round(seconds),
+    }
+    summary = " ".join("%s=%s" % kv for kv in counts.items())
+    print("random_sequences: " + summary)
+    if counts["sequences"] < counts["sequences_planned"]:
+        print("random_sequences: the time budget ran out before all sequences ran")
+    if a.summary:
+        os.makedirs(os.path.dirname(os.path.abspath(a.summary)), exist_ok=True)
+        with open(a.summary, "w") as f:
+            f.write(summary + "\n")
+    if failed or bad_lines:
+        print("random_sequences: FAILED (seed %d)" % a.seed)
+        return 1
+    print("random_sequences: no faults")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -155,7 +155,5 @@ void SaveImageAs(const char *fname);
 
 uint32_t GetWindowPixel(int x, int y);
 uint32_t GetBackPixel(int x, int y);
-// What the viewer sees now: the window surface, with an open menu drawn over it.
-uint32_t GetScreenPixel(int x, int y);
 
 #endif

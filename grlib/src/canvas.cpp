@@ -152,11 +152,3 @@ void ClearCanvas(void) {
 
 uint32_t GetWindowPixel(int x, int y) { return window_surface.get(x, y); }
 uint32_t GetBackPixel(int x, int y) { return back_surface.get(x, y); }
-
-uint32_t GetScreenPixel(int x, int y) {
-    if (!menu_overlay) return window_surface.get(x, y);
-    std::vector<uint32_t> composed = window_surface.pixels;
-    menu_overlay(composed, _width, _height);
-    if (x < 0 || y < 0 || x >= _width || y >= _height) return 0;
-    return composed[(size_t)y * _width + x];
-}

@@ -1,7 +1,6 @@
 // Polled keyboard and mouse input: the library's event pump.
 #include <algorithm>
 #include <chrono>
-#include <thread>
 
 #include "canvas_state.h"
 
@@ -74,13 +73,13 @@ void HoldWindow(double seconds) {
     using clock = std::chrono::steady_clock;
     clock::time_point end =
         clock::now() + std::chrono::duration_cast<clock::duration>(std::chrono::duration<double>(seconds));
-    const clock::duration step = std::chrono::milliseconds(10);
     for (;;) {
         handle_window_events();
         clock::time_point now = clock::now();
         if (now >= end) return;
         // A plain sleep: waiting on the queue would return at once while
         // keys are pending, since they are left in it.
-        std::this_thread::sleep_for(std::min(step, end - now));
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count();
+        platform->sleep((int)std::min<long long>(10, std::max<long long>(1, left)));
     }
 }

@@ -41,6 +41,8 @@ struct Platform {
     void (*wait)(int timeout_ms);
     // Pointer position in canvas pixels.
     void (*pointer)(int *x, int *y);
+    // Sleep about `ms` milliseconds whatever is queued (the browser runs meanwhile).
+    void (*sleep)(int ms);
     // Take the next window-only event (EXPOSE or CLOSE) without waiting,
     // leaving keys and mouse events queued; false when there is none.
     bool (*poll_window)(PlatformEvent *ev);

@@ -37,6 +37,8 @@ static bool none_poll(PlatformEvent *ev) {
 
 static void none_wait(int) {}
 
+static void none_sleep(int) {}
+
 static void none_pointer(int *x, int *y) {
     *x = pointer_x;
     *y = pointer_y;
@@ -54,5 +56,6 @@ static bool none_poll_window(PlatformEvent *ev) {
 }
 
 const Platform platform_none = {
-    none_open, none_close, none_present, none_poll, none_wait, none_pointer, none_poll_window, false,
+    none_open, none_close, none_present, none_poll, none_wait, none_pointer, none_sleep, none_poll_window,
+    false,
 };

@@ -227,6 +227,8 @@ static bool sdl_poll_window(PlatformEvent *ev) {
     return false;
 }
 
+static void sdl_sleep(int ms) { SDL_Delay((Uint32)ms); }
+
 const Platform platform_window = {
-    sdl_open, sdl_close, sdl_present, sdl_poll, sdl_wait, sdl_pointer, sdl_poll_window, true,
+    sdl_open, sdl_close, sdl_present, sdl_poll, sdl_wait, sdl_pointer, sdl_sleep, sdl_poll_window, true,
 };

@@ -9,7 +9,6 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -277,14 +276,12 @@ static void web_pointer(int *x, int *y) {
 // inside: there are no window events.
 static bool web_poll_window(PlatformEvent *) { return false; }
 
-const Platform platform_window = {
-    web_open, web_close, web_present, web_poll, web_wait, web_pointer, web_poll_window, true,
-};
-
-// A sleep in the page must not spin: it hands control to the browser (the
-// library's timed holds of a picture sleep this way).
-extern "C" int nanosleep(const struct timespec *req, struct timespec *) {
-    emscripten_sleep((unsigned)(req->tv_sec * 1000 + req->tv_nsec / 1000000));
+// A sleep hands control to the browser rather than spin.
+static void web_sleep(int ms) {
+    emscripten_sleep((unsigned)ms);
     last_yield_ms = emscripten_get_now();
-    return 0;
 }
+
+const Platform platform_window = {
+    web_open, web_close, web_present, web_poll, web_wait, web_pointer, web_sleep, web_poll_window, true,
+};

@@ -262,6 +262,18 @@ async function main() {
         await waitForPicture(page, 'the menu selects Disk0 and draws it', 10000);
         await key('R', '"R" reconstructs the disk on the 30 x 64 grid');
 
+        // "a": one wait, then the slideshow holds each picture; a menu choice
+        // made meanwhile waits its turn. Choosing the same grid again writes
+        // the status line over the final sum, as the native run does.
+        await waitForChange(page, '"a" shows its first picture and waits', () => page.keyboard.press('a'));
+        history += ' a {1001}';
+        await expectPicture(page, nativePicture(history));
+        await page.keyboard.press('Enter');
+        await page.mouse.click(100, 100);
+        for (const k of ['ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowRight', 'Enter'])
+            await page.keyboard.press(k);
+        await waitForPicture(page, 'the slideshow of "a" runs to its end, then the menu choice', 30000);
+
         // "q" ends the program, and the page says so.
         await page.keyboard.press('q');
         const ended = await page.waitForSelector('#ended', { state: 'visible', timeout: 5000 })

@@ -20,7 +20,7 @@ else
     cmake --build "$build" -j"$(nproc)" >/dev/null
 fi
 scripts/build_asan.sh >/dev/null
-RADON=$(pwd)/$build/radon/radon
+RADON=$(pwd)/$build/radon
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
 echo "figures: benchmarks"
@@ -45,7 +45,7 @@ echo "figures: stress tests"
 rm -f "$build/stress/window_abuse.txt" build-asan/stress/random_sequences.txt
 ctest --test-dir "$build" -R '^window_abuse$' --output-on-failure >"$work/abuse.log" 2>&1 || true
 ctest --test-dir build-asan -R '^random_sequences$' --output-on-failure >"$work/sequences.log" 2>&1 || true
-sh tests/e2e/batch_cli.sh build-asan/radon/radon >"$work/cli.log" 2>&1 || true
+sh tests/e2e/batch_cli.sh build-asan/radon >"$work/cli.log" 2>&1 || true
 abuse=$(cat "$build/stress/window_abuse.txt" 2>/dev/null || echo "did not finish")
 sequences=$(cat build-asan/stress/random_sequences.txt 2>/dev/null || echo "did not finish")
 field() { # name line

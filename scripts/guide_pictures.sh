@@ -4,7 +4,7 @@
 # usage: scripts/guide_pictures.sh [path/to/radon]
 set -e
 cd "$(dirname "$0")/.."
-RADON=$(realpath "${1:-build/radon/radon}")
+RADON=$(realpath "${1:-build/radon}")
 out=$(pwd)/docs/guide
 mkdir -p "$out"
 work=$(mktemp -d)

@@ -71,7 +71,7 @@ def main():
     if len(sys.argv) > 1 and sys.argv[1] == "--skimage-once":
         print("%.6f" % skimage_seconds())
         return
-    radon = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "build", "radon", "radon")
+    radon = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "build", "radon")
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
 
     radon_runs = [timed([radon, "--batch", "{1004}R"]) for _ in range(runs)]

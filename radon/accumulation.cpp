@@ -6,6 +6,7 @@
 
 #include "accumulation.h"
 #include "radon.h"
+#include "window_map.h"
 
 // Each picture stays up for a moment in the window, so the build-up can be followed.
 static const double picture_hold = 0.15;
@@ -45,14 +46,8 @@ void accumulation(double **dat, double r1, double r2) {
 
     // The world position of every column and row.
     std::vector<double> xs(width), ys(height);
-    for (int ix = 0; ix < width; ix++) {
-        double t = (ix - width / 2) * xmax;
-        xs[ix] = (t + t) / width;
-    }
-    for (int iy = 0; iy < height; iy++) {
-        double t = (height / 2 - iy) * ymax;
-        ys[iy] = (t + t) / height;
-    }
+    for (int ix = 0; ix < width; ix++) xs[ix] = pixelX(ix);
+    for (int iy = 0; iy < height; iy++) ys[iy] = pixelY(iy);
 
     for (int iw = 0; iw < Nw; iw++) {
         backProjectAngle(dat, iw, xs, ys);

@@ -5,6 +5,7 @@
 #include "radon.h"
 #include "stages.h"
 #include "vector_clones.h"
+#include "window_map.h"
 
 void reconstruct(void) {
     if (use_fft) getFbp1();
@@ -24,13 +25,11 @@ VECTOR_CLONES static void backProjectAngle(int iw, int first, int end, const dou
 }
 
 void backProjectRow(int iy, char *in, double *fn) {
-    double u = (height / 2 - iy) * ymax;
-    double y = (u + u) / height;
+    double y = pixelY(iy);
     std::vector<double> xs(width);
     int first = width, end = 0;
     for (int ix = 0; ix < width; ix++) {
-        double t = (ix - width / 2) * xmax;
-        xs[ix] = (t + t) / width;
+        xs[ix] = pixelX(ix);
         in[ix] = xs[ix] * xs[ix] + y * y < 9.0;
         if (in[ix]) {
             if (first == width) first = ix;

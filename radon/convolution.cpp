@@ -3,24 +3,20 @@
 // shaded by the filtered values with the filtered curve over the raw one.
 #include <vector>
 
-#include "window_map.h"
 #include "radon.h"
+#include "ray.h"
+#include "window_map.h"
 
 // Shade every ray of angle iw by shade * dat[iw][ip] and collect the curve
 // of f * dat[iw][ip] over the unrotated detector positions.
 static void drawRays(int iw, double **dat, double shade, double f, Point2D *curve) {
     for (int ip = 0; ip <= Np; ip++) {
-        double xp = ip * dp - xmax;
-        double yp = -ymax;
-        double x0 = xp * cn[iw] - yp * sn[iw];
-        double y0 = xp * sn[iw] + yp * cn[iw];
-        double x1 = xp * cn[iw] + yp * sn[iw];
-        double y1 = xp * sn[iw] - yp * cn[iw];
+        const Ray r = ray(iw, ip);
         SetColoredGray(&C, dat[iw][ip] * shade);
         // Half the detector spacing in pixels, so neighbouring rays stay apart.
         SetLineWidth((int)(((dp * 0.25) * width) / xmax + 0.5));
-        DrawLine(windowX(x0), windowY(y0), windowX(x1), windowY(y1));
-        curve[ip].x = windowX(xp);
+        DrawLine(windowX(r.x0), windowY(r.y0), windowX(r.x1), windowY(r.y1));
+        curve[ip].x = windowX(r.xp);
         curve[ip].y = windowY(f * dat[iw][ip]);
     }
 }

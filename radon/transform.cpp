@@ -6,20 +6,9 @@
 #include "objects.h"
 #include "parallel_rows.h"
 #include "radon.h"
+#include "ray.h"
 #include "vector_clones.h"
 #include "window_map.h"
-
-// The ray of angle iw at detector index ip runs from (x0, y0) to (x1, y1):
-// the segment from (xp, -ymax) to (xp, +ymax) turned by the angle.
-struct Ray {
-    double xp, x0, y0, x1, y1;
-};
-
-static Ray ray(int iw, int ip) {
-    double s = sn[iw], c = cn[iw];
-    double xp = ip * dp - xmax, yp = -ymax;
-    return {xp, xp * c - yp * s, xp * s + yp * c, xp * c + yp * s, xp * s - yp * c};
-}
 
 // Rays this far out are stored but not drawn.
 static bool shown(const Ray &r) { return r.xp * r.xp < 7; }

@@ -2,6 +2,7 @@
 #ifndef GRLIB_CANVAS_STATE_H
 #define GRLIB_CANVAS_STATE_H
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -25,6 +26,15 @@ struct Surface {
         if (inside(x, y)) pixels[(size_t)y * w + x] = rgb;
     }
     uint32_t get(int x, int y) const { return inside(x, y) ? pixels[(size_t)y * w + x] : 0; }
+    // Columns [left, right) of rows [top, bottom), clipped to the surface.
+    void fill_rect(int left, int top, int right, int bottom, uint32_t rgb) {
+        left = left < 0 ? 0 : left;
+        top = top < 0 ? 0 : top;
+        right = right > w ? w : right;
+        bottom = bottom > h ? h : bottom;
+        for (int y = top; y < bottom && left < right; y++)
+            std::fill(&pixels[(size_t)y * w + left], &pixels[(size_t)y * w + right], rgb);
+    }
 };
 
 // A solid pen or brush over a raster is just its colour (and width).

@@ -267,16 +267,8 @@ void FillRectangle(double x1, double y1, double x2, double y2) {
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
     newBrush();
-    Surface &s = *canvas;
-    left = std::max(left, 0);
-    right = std::min(right, s.w);
-    top = std::max(top, 0);
-    bottom = std::min(bottom, s.h);
-    for (int y = top; y < bottom && left < right; y++) {
-        uint32_t *row = &s.pixels[(size_t)y * s.w];
-        std::fill(row + left, row + right, current_brush.rgb);
-    }
-    touched(s);
+    canvas->fill_rect(left, top, right, bottom, current_brush.rgb);
+    touched(*canvas);
 }
 
 void DrawRectangle(double x1, double y1, double x2, double y2) {

@@ -124,10 +124,7 @@ static const Level &level_of(const Open &o) { return levels[o.level - 1]; }
 
 // ---------------------------------------------------------------- drawing
 
-static void fill(Surface &s, const MenuRect &r, uint32_t rgb) {
-    for (int y = r.y; y < r.y + r.h; y++)
-        for (int x = r.x; x < r.x + r.w; x++) s.set(x, y, rgb);
-}
+static void fill(Surface &s, const MenuRect &r, uint32_t rgb) { s.fill_rect(r.x, r.y, r.x + r.w, r.y + r.h, rgb); }
 
 static void draw_panel(Surface &s, const Open &o) {
     fill(s, o.rect, BORDER_RGB);

@@ -17,6 +17,15 @@ int show_integral = 0;
 Color C = {255, 255, 255, 0, nullptr};
 Color green = {0, 255, 0, 0, nullptr};
 
+// The first label says Np= 50 although the entry sets 64; the label stays as it always read.
+static const GridChoice grid_table[] = {
+    {.label = "Nw= 30, Np= 50", .id = 1001, .N_w = 30, .N_p = 64},
+    {.label = "Nw= 60, Np=128", .id = 1002, .N_w = 60, .N_p = 128},
+    {.label = "Nw=100, Np=256", .id = 1003, .N_w = 100, .N_p = 256},
+    {.label = "Nw=200, Np=512", .id = 1004, .N_w = 200, .N_p = 512},
+};
+const std::span<const GridChoice> grid_choices = grid_table;
+
 static int Nw_alloc = 0;
 
 void initRadon(int N_w, int N_p) {

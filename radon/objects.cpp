@@ -55,25 +55,35 @@ template <Object object>
     for (int i = 0; i < n; i++) values[i] = object(x[i], y[i]);
 }
 
+// The radii: the head's outer ellipse reaches sqrt(5) = 2.236 on the y axis;
+// the disks have centre (0, 0.1) and radius sqrt(0.9) = 0.949; the boxes'
+// corners lie at 1.2 sqrt(2) = 1.697.
+static const ObjectChoice object_table[] = {
+    {.label = "Shepp-Logan's Phantom", .id = 2000, .function = head0, .sample = sampleWith<head0>, .radius = 2.25},
+    {.label = "Disk0", .id = 2001, .function = head1, .sample = sampleWith<head1>, .radius = 1.05},
+    {.label = "Disk1", .id = 2002, .function = head2, .sample = sampleWith<head2>, .radius = 1.05},
+    {.label = "Box0", .id = 2003, .function = head3, .sample = sampleWith<head3>, .radius = 1.7},
+    {.label = "Box1", .id = 2004, .function = head4, .sample = sampleWith<head4>, .radius = 1.7},
+};
+const std::span<const ObjectChoice> object_choices = object_table;
+
+static const ObjectChoice *choiceOf(Object object) {
+    for (const ObjectChoice &choice : object_choices)
+        if (choice.function == object) return &choice;
+    return nullptr;
+}
+
 void sampleObject(Object object, int n, const double *x, const double *y, double *values) {
-    if (object == head0) sampleWith<head0>(n, x, y, values);
-    else if (object == head1) sampleWith<head1>(n, x, y, values);
-    else if (object == head2) sampleWith<head2>(n, x, y, values);
-    else if (object == head3) sampleWith<head3>(n, x, y, values);
-    else if (object == head4) sampleWith<head4>(n, x, y, values);
-    else {
-        for (int i = 0; i < n; i++) values[i] = object(x[i], y[i]);
+    if (const ObjectChoice *choice = choiceOf(object)) {
+        choice->sample(n, x, y, values);
+        return;
     }
+    for (int i = 0; i < n; i++) values[i] = object(x[i], y[i]);
 }
 
 double objectRadius(Object object) {
-    // The head's outer ellipse reaches sqrt(5) = 2.236 on the y axis.
-    if (object == head0) return 2.25;
-    // The disks: centre (0, 0.1), radius sqrt(0.9) = 0.949.
-    if (object == head1 || object == head2) return 1.05;
-    // The boxes' corners: 1.2 sqrt(2) = 1.697.
-    if (object == head3 || object == head4) return 1.7;
-    return HUGE_VAL;
+    const ObjectChoice *choice = choiceOf(object);
+    return choice ? choice->radius : HUGE_VAL;
 }
 
 // Each pixel samples the world point at its top-left corner, y upward.

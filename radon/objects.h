@@ -4,7 +4,7 @@
 
 #include "radon.h"
 
-// values[i] = object(x[i], y[i]) for i = 0..n-1.
+// values[i] = object(x[i], y[i]) for i = 0..n-1, by the object's sampler when it has one.
 void sampleObject(Object object, int n, const double *x, const double *y, double *values);
 
 // A radius about the origin beyond which the object is 0 (HUGE_VAL when

@@ -4,6 +4,8 @@
 #ifndef RADON_H
 #define RADON_H
 
+#include <span>
+
 #include "grlib.h"
 
 // ---------------------------------------------------------------- grid and state (grid.cpp)
@@ -24,6 +26,25 @@ extern Color green;                  // the colour of plotted curves
 // (Re)build the grid, the angle tables and every buffer; clears both flags.
 void initRadon(int N_w, int N_p);
 
+// ---------------------------------------------------------------- the lists the program offers
+// Each list is one table that the menu, the dispatcher, --batch and the
+// tests read: an entry's menu label, its menu id and its values.
+
+// The entry of `choices` with menu id `id`, or null.
+template <class Choice>
+const Choice *findChoice(std::span<const Choice> choices, int id) {
+    for (const Choice &choice : choices)
+        if (choice.id == id) return &choice;
+    return nullptr;
+}
+
+struct GridChoice {
+    const char *label;
+    int id;
+    int N_w, N_p;
+};
+extern const std::span<const GridChoice> grid_choices;  // grid.cpp
+
 // ---------------------------------------------------------------- test objects (objects.cpp)
 
 typedef double (*Object)(double x, double y);
@@ -35,6 +56,18 @@ double head3(double x, double y);    // Box0
 double head4(double x, double y);    // Box1
 // Paint the current object into the drawing target, pixel by pixel.
 void drawHead(void);
+
+// values[i] = object(x[i], y[i]) for i = 0..n-1.
+typedef void (*ObjectSampler)(int n, const double *x, const double *y, double *values);
+
+struct ObjectChoice {
+    const char *label;
+    int id;
+    Object function;
+    ObjectSampler sample; // the same values in bulk, with the object's tests inlined
+    double radius;        // about the origin; the object is 0 beyond it
+};
+extern const std::span<const ObjectChoice> object_choices;  // objects.cpp
 
 // ---------------------------------------------------------------- transform (transform.cpp)
 

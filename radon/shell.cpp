@@ -2,6 +2,7 @@
 // status line and the command loop.
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "radon.h"
 
@@ -18,25 +19,20 @@ static MenuItem demos[] = {
 };
 Menu demomenu = {demos, nullptr, 0, 0};
 
-// The first label says Np= 50 although the entry sets 64; the label stays as it always read.
-static MenuItem params[] = {
-    {"Nw= 30, Np= 50", 1001, nullptr, 0},
-    {"Nw= 60, Np=128", 1002, nullptr, 0},
-    {"Nw=100, Np=256", 1003, nullptr, 0},
-    {"Nw=200, Np=512", 1004, nullptr, 0},
-    {nullptr, 0, nullptr, 0},
-};
-Menu chpara = {params, nullptr, 0, 0};
+// A submenu's entries, one per entry of a list, ended by a null label.
+template <class Choice>
+static std::vector<MenuItem> menuItems(std::span<const Choice> choices) {
+    std::vector<MenuItem> items;
+    for (const Choice &choice : choices) items.push_back({choice.label, choice.id, nullptr, 0});
+    items.push_back({nullptr, 0, nullptr, 0});
+    return items;
+}
 
-static MenuItem objs[] = {
-    {"Shepp-Logan's Phantom", 2000, nullptr, 0},
-    {"Disk0", 2001, nullptr, 0},
-    {"Disk1", 2002, nullptr, 0},
-    {"Box0", 2003, nullptr, 0},
-    {"Box1", 2004, nullptr, 0},
-    {nullptr, 0, nullptr, 0},
-};
-Menu chobj = {objs, nullptr, 0, 0};
+static std::vector<MenuItem> params = menuItems(grid_choices);
+Menu chpara = {params.data(), nullptr, 0, 0};
+
+static std::vector<MenuItem> objs = menuItems(object_choices);
+Menu chobj = {objs.data(), nullptr, 0, 0};
 
 static MenuItem topitems[] = {
     {"Draw Original", 104, nullptr, 0},
@@ -108,15 +104,6 @@ void actionfunc(int c) {
     case 'c': convolution(0.5, 0.5); break;
     case 'a': accumulation(fbp, 0.3, 1.0); break;
     case 'o': accumulation(rdn, 0.1, 0.1); break;
-    case 1001: selectGrid(30, 64); break;
-    case 1002: selectGrid(60, 128); break;
-    case 1003: selectGrid(100, 256); break;
-    case 1004: selectGrid(200, 512); break;
-    case 2000: selectObject(head0); break;
-    case 2001: selectObject(head1); break;
-    case 2002: selectObject(head2); break;
-    case 2003: selectObject(head3); break;
-    case 2004: selectObject(head4); break;
     case 'f': drawFilter(); break;
     case 'F':
         use_fft = use_fft ? 0 : 1;
@@ -129,7 +116,10 @@ void actionfunc(int c) {
     case 'q':
         CloseCanvas();
         std::exit(0);
-    default: break;
+    default:
+        if (const GridChoice *grid = findChoice(grid_choices, c)) selectGrid(grid->N_w, grid->N_p);
+        else if (const ObjectChoice *object = findChoice(object_choices, c)) selectObject(object->function);
+        break;
     }
 }
 

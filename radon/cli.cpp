@@ -8,13 +8,14 @@
 #include "radon.h"
 
 const char *const usage_text =
-    "usage: radon [--zoom N] [--batch COMMANDS] [--help]\n"
+    "usage: radon [--zoom N] [--batch COMMANDS] [--help] [--version]\n"
     "  (no options)       open the window and wait for keys and menu choices\n"
     "  --batch COMMANDS   run COMMANDS with no window and exit: each character is a key,\n"
     "                     {N} chooses the menu entry with id N, blanks are skipped;\n"
     "                     status messages go to standard output\n"
     "  --zoom N           show the window N times larger (N = 1 to 4)\n"
-    "  --help             show this help\n";
+    "  --help             show this help\n"
+    "  --version          show the version\n";
 
 // Whether `id` is the id of a plain entry somewhere in the menu tree.
 static bool isMenuEntry(const Menu *menu, int id) {
@@ -58,6 +59,8 @@ bool parseCommandLine(int argc, char **argv, Options *options, std::string *erro
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             options->help = true;
+        } else if (arg == "--version") {
+            options->version = true;
         } else if (arg == "--batch") {
             if (i + 1 >= argc) {
                 *error = "--batch needs COMMANDS";

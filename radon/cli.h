@@ -16,6 +16,7 @@ struct Options {
     std::vector<BatchStep> steps;
     int zoom = 1;
     bool help = false;
+    bool version = false;
 };
 
 extern const char *const usage_text;

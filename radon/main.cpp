@@ -16,6 +16,10 @@ int main(int argc, char **argv) {
         std::fputs(usage_text, stdout);
         return 0;
     }
+    if (options.version) {
+        std::puts("radon " RADON_VERSION);
+        return 0;
+    }
     if (options.batch) runBatch(options.steps);
 
     SetCanvasBackend(GR_BACKEND_WINDOW, options.zoom);

@@ -3,7 +3,8 @@
 # and the packages named as arguments.
 set -e
 PACKAGES="build-essential cmake pkg-config libsdl2-dev libgtest-dev googletest libbenchmark-dev
-  xvfb xdotool x11-apps openbox wmctrl imagemagick xfonts-base python3 $*"
+  xvfb xdotool x11-apps openbox wmctrl imagemagick xfonts-base python3
+  dpkg-dev desktop-file-utils man-db $*"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -1,0 +1,60 @@
+#!/bin/sh
+# The program as installed: the files of an install, the desktop entry and
+# manual page as their own tools read them, and the Debian package.
+# usage: install_test.sh BUILD_DIR SOURCE_DIR
+build=$(realpath "$1")
+src=$(realpath "$2")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failed=0
+check() { # description, condition...
+    desc=$1; shift
+    if "$@"; then echo "ok   $desc"; else echo "FAIL $desc"; failed=$((failed + 1)); fi
+}
+
+DESTDIR=$work/stage cmake --install "$build" --prefix /usr/local >/dev/null
+prefix=$work/stage/usr/local
+(cd "$prefix" && find . ! -type d | sort) >files.txt
+printf '%s\n' ./bin/radon ./share/applications/radon.desktop \
+    ./share/icons/hicolor/256x256/apps/radon.png ./share/man/man1/radon.1 >expected.txt
+check "an install holds exactly the program, desktop entry, icon and manual page" cmp -s files.txt expected.txt
+
+version=$("$prefix/bin/radon" --version); status=$?
+check "the installed radon --version prints 'radon X.Y.Z' and exits 0" \
+    sh -c "[ $status -eq 0 ] && echo '$version' | grep -Eqx 'radon [0-9]+\.[0-9]+\.[0-9]+'"
+
+# The PNG signature, then the header chunk's width and height.
+check "the icon is a 256x256 PNG" \
+    [ "$(od -An -tx1 -N24 "$prefix/share/icons/hicolor/256x256/apps/radon.png" | tr -d ' \n')" \
+    = 89504e470d0a1a0a0000000d494844520000010000000100 ]
+
+# Hints (such as two main categories, which the entry has on purpose) are not faults.
+desktop-file-validate "$prefix/share/applications/radon.desktop" >validate.txt 2>&1; status=$?
+check "desktop-file-validate accepts the desktop entry" \
+    sh -c "[ $status -eq 0 ] && ! grep -E 'error:|warning:' validate.txt"
+
+page=$prefix/share/man/man1/radon.1
+MANWIDTH=80 man --warnings -l "$page" >/dev/null 2>warnings.txt
+check "man renders the page without warnings" [ ! -s warnings.txt ]
+LC_ALL=C MANWIDTH=80 man -l "$page" >page.txt 2>/dev/null
+missing=""
+for option in $("$prefix/bin/radon" --help | grep -o -- '--[a-z]*' | sort -u); do
+    grep -q -- "$option" page.txt || missing="$missing $option"
+done
+# Every label of the menu tables.
+sed -n 's/^ *{"\([^"]*\)", [0-9].*/\1/p' "$src/radon/shell.cpp" >labels.txt
+while IFS= read -r label; do
+    grep -qF -- "$label" page.txt || missing="$missing '$label'"
+done <labels.txt
+check "the page names every option and menu entry${missing:+ (missing:$missing)}" \
+    sh -c "[ -z \"$missing\" ] && [ \$(wc -l <labels.txt) -ge 20 ]"
+
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb" >cpack.txt 2>&1 || cat cpack.txt
+deb=$(ls "$work"/deb/*.deb 2>/dev/null)
+check "cpack -G DEB makes a package whose Depends name SDL2" \
+    sh -c "dpkg-deb -f '$deb' Depends | grep -q libsdl2"
+check "the package's version is the program's" [ "radon $(dpkg-deb -f "$deb" Version 2>/dev/null)" = "$version" ]
+
+[ $failed -eq 0 ] && echo "install_test: all checks passed" || echo "install_test: $failed checks failed"
+exit $failed

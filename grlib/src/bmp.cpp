@@ -21,6 +21,7 @@
 //   50      4     biClrImportant   0
 //   54      ...   pixel rows: bottom row first, left to right, each pixel
 //                 blue, green, red; then (w mod 4) zero bytes per row.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -94,6 +95,21 @@ using namespace grlib;
 
 static std::string save_error;
 
+// A new file beside `name` (same directory, hidden name), made with the mode
+// any new file gets: 0666 less the umask. Its name in *temp; -1 on failure.
+static int create_beside(const std::string &name, std::string *temp) {
+    static unsigned serial = 0;
+    const size_t slash = name.rfind('/');
+    const std::string prefix = name.substr(0, slash + 1) + "." + name.substr(slash + 1) + "." +
+                               std::to_string(getpid()) + ".";
+    for (int tries = 0; tries < 100; tries++) {
+        *temp = prefix + std::to_string(serial++);
+        int fd = open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
 // Write the picture to a new file beside `fname` and rename it into place.
 // A failure leaves no new file behind, and whatever was at the name as it was.
 int SaveImageAs(const char *fname) {
@@ -110,15 +126,9 @@ int SaveImageAs(const char *fname) {
         if (S_ISDIR(at.st_mode)) return fail("can't open", EISDIR);
         if (S_ISCHR(at.st_mode) || S_ISBLK(at.st_mode) || S_ISSOCK(at.st_mode)) return fail("can't open", EEXIST);
     }
-    const size_t slash = name.rfind('/');
-    const std::string dir = slash == std::string::npos ? "" : name.substr(0, slash + 1);
-    std::string temp = dir + "." + name.substr(slash + 1) + ".XXXXXX";
-    int fd = mkstemp(&temp[0]);
+    std::string temp;
+    int fd = create_beside(name, &temp);
     if (fd < 0) return fail("can't open", errno);
-    // The mode a newly created file would have had.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
     FILE *fp = fdopen(fd, "wb");
     if (!fp) {
         const int err = errno;

@@ -46,17 +46,15 @@ static std::string env_text(const char *name) {
     return v ? v : "";
 }
 
-// With no driver asked for (SDL_VIDEODRIVER), only the window systems whose
-// display is named are tried; "" when none is. Elsewhere SDL chooses.
-static std::string window_system_drivers() {
 #if defined(__unix__) && !defined(__APPLE__) && !defined(__ANDROID__)
+#define RADON_DISPLAY_BY_NAME 1
+// The window systems whose display the environment names: "x11", "wayland",
+// both (comma-separated), or "" for none.
+static std::string named_window_systems() {
     std::string drivers;
     if (!env_text("DISPLAY").empty()) drivers = "x11";
     if (!env_text("WAYLAND_DISPLAY").empty()) drivers += drivers.empty() ? "wayland" : ",wayland";
     return drivers;
-#else
-    return "any";
-#endif
 }
 
 static std::string unreachable_display() {
@@ -67,23 +65,33 @@ static std::string unreachable_display() {
     }
     return "cannot reach the display " + names;
 }
+#endif
 
 // Start SDL's video on a display a person can see; false with *error set.
 static bool start_video(std::string *error) {
     const char *asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
     const bool chosen = asked && *asked; // a driver asked for by name is used as it is
+#ifdef RADON_DISPLAY_BY_NAME
+    // Otherwise only the window systems of the named displays are tried:
+    // SDL would fall back to a driver that shows nothing, and wait for ever.
     if (!chosen) {
-        std::string drivers = window_system_drivers();
+        std::string drivers = named_window_systems();
         if (drivers.empty()) {
             *error = "no display: DISPLAY and WAYLAND_DISPLAY are not set";
             return false;
         }
-        if (drivers != "any") SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
     }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        *error = chosen || window_system_drivers() == "any" ? SDL_GetError() : unreachable_display();
+        *error = chosen ? SDL_GetError() : unreachable_display();
         return false;
     }
+#else
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        *error = SDL_GetError();
+        return false;
+    }
+#endif
     const char *driver = SDL_GetCurrentVideoDriver();
     if (!chosen && shows_nothing(driver)) {
         *error = std::string("no display: SDL fell back to its \"") + driver + "\" driver";

@@ -71,4 +71,7 @@ void accumulation(double **dat, double r1, double r2) {
         }
         teachingPause(picture_hold);
     }
+    // The pictures were drawn on the window: the stored picture becomes the
+    // final sum, which "s" saves and a repaint shows.
+    FlushBuffer();
 }

@@ -1,6 +1,9 @@
 // The command line and the batch mode.
 #include "cli.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -94,6 +97,24 @@ void runBatch(const std::vector<BatchStep> &steps) {
     // a menu choice as the popup menu's callback would.
     for (const BatchStep &step : steps) actionfunc(step.code);
     CloseCanvas();
-    std::fflush(stdout);
-    std::exit(0);
+    std::exit(exitStatus());
+}
+
+// The reason of standard output's first write error; 0 while there is none.
+static int stdout_errno = 0;
+
+void printLine(const char *text) {
+    errno = 0;
+    if ((std::fputs(text, stdout) == EOF || std::fputc('\n', stdout) == EOF) && !stdout_errno)
+        stdout_errno = errno ? errno : EIO;
+}
+
+void checkStandardOutputAtExit(void) {
+    errno = 0;
+    if (std::fflush(stdout) != 0 && !stdout_errno) stdout_errno = errno ? errno : EIO;
+    if (!stdout_errno && std::ferror(stdout)) stdout_errno = EIO;
+    if (!stdout_errno) return;
+    std::fprintf(stderr, "radon: write error: %s\n", std::strerror(stdout_errno));
+    // Called by exit(): the status can only be changed by ending here.
+    _exit(1);
 }

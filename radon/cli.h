@@ -28,7 +28,7 @@ bool parseCommandLine(int argc, char **argv, Options *options, std::string *erro
 bool parseBatchCommands(const std::string &commands, std::vector<BatchStep> *steps,
                         std::string *error);
 
-// Run the steps with no window, then exit 0 as after "q".
+// Run the steps with no window, then exit as after "q": status 1 when a save failed.
 [[noreturn]] void runBatch(const std::vector<BatchStep> &steps);
 
 #endif

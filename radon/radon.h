@@ -117,4 +117,22 @@ extern int batch_mode;
 // Pictures held on screen for the teaching pace (window only); 0 in batch.
 void teachingPause(double seconds);
 
+// Saves of files the user asked for (pictures, data files), each reported
+// here. A success says "Saved NAME" on standard output in batch mode. A
+// failure's message ("can't write NAME: REASON") goes to stderr and to the
+// status line, and is counted.
+void noteSaveSuccess(const char *name);
+void noteSaveFailure(const char *message);
+extern int failed_saves;
+// The status after the last command: 1 in batch mode when a save failed.
+int exitStatus(void);
+
+// ---------------------------------------------------------------- standard output (cli.cpp)
+
+// One line on standard output; the first write error is kept for the exit.
+void printLine(const char *text);
+// At exit: a write error on standard output (now or earlier) gives
+// "radon: write error: REASON" on stderr and status 1.
+void checkStandardOutputAtExit(void);
+
 #endif

@@ -2,11 +2,13 @@
 // status line and the command loop.
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "radon.h"
 
 int batch_mode = 0;
+int failed_saves = 0;
 
 // ---------------------------------------------------------------- menu tables
 
@@ -51,15 +53,19 @@ Menu topmenu = {topitems, nullptr, 0, 0};
 
 // ---------------------------------------------------------------- status line
 
-void Pause(const char *str, int pause) {
+static void drawStatusLine(const char *str) {
     SetColoredGray(&C, 0.0);
     FillRectangle(0.0, 0.0, (double)width, 16.0);
     SetColoredGray(&C, 0.7);
     DrawString(10.0, 14.0, str);
     FlushBuffer();
+}
+
+void Pause(const char *str, int pause) {
+    drawStatusLine(str);
     if (batch_mode) {
         // Scripts read the status line on standard output; waits end at once.
-        std::printf("%s\n", str);
+        printLine(str);
         return;
     }
     if (pause) {
@@ -74,6 +80,27 @@ void Pause(const char *str, int pause) {
 void teachingPause(double seconds) {
     if (!batch_mode) HoldWindow(seconds);
 }
+
+// ---------------------------------------------------------------- saves
+
+void noteSaveSuccess(const char *name) {
+    if (!batch_mode) return;
+    std::string line = std::string("Saved ") + name;
+    printLine(line.c_str());
+}
+
+void noteSaveFailure(const char *message) {
+    failed_saves++;
+    std::fprintf(stderr, "%s\n", message);
+    // On the status line of the stored picture, shown in place of the save's
+    // progress messages (which were on the window only). Between commands
+    // drawing goes to the window, so the status line goes to the back buffer.
+    SetDoubleBuffer(1);
+    drawStatusLine(message);
+    SetDoubleBuffer(0);
+}
+
+int exitStatus(void) { return batch_mode && failed_saves ? 1 : 0; }
 
 // ---------------------------------------------------------------- dispatcher
 
@@ -111,11 +138,12 @@ void actionfunc(int c) {
         break;
     case 's':
         std::snprintf(fname, sizeof fname, "%dx%d.bmp", Nw, Np);
-        SaveImageAs(fname);
+        if (SaveImageAs(fname)) noteSaveSuccess(fname);
+        else noteSaveFailure(SaveError());
         break;
     case 'q':
         CloseCanvas();
-        std::exit(0);
+        std::exit(exitStatus());
     default:
         if (const GridChoice *grid = findChoice(grid_choices, c)) selectGrid(grid->N_w, grid->N_p);
         else if (const ObjectChoice *object = findChoice(object_choices, c)) selectObject(object->function);

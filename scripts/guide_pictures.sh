@@ -23,10 +23,8 @@ picture reconstruction "R"
 picture fft           "F R"
 picture integral      "i"
 picture convolution   "c"
-# "a" and "o" draw on the window only; choosing the same grid again writes
-# its status line and stores the window's final picture for "s".
-picture accumulation  "a {1002}"
-picture old           "o {1002}"
+picture accumulation  "a"
+picture old           "o"
 picture filter        "f"
 picture disk          "{2001} R"
 picture box           "{2004} {1004} R"

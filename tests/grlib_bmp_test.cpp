@@ -1,8 +1,9 @@
 // BMP export on the no-window canvas: bytes, messages and failures.
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -104,36 +105,48 @@ TEST_F(Bmp, RowsArePaddedToFourBytes) {
 TEST_F(Bmp, AFileThatCannotBeOpenedChangesNothing) {
     SetColor3i(1, 2, 3);
     testing::internal::CaptureStderr();
-    SaveImageAs("/nonexistent-dir/x.bmp");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "can't open /nonexistent-dir/x.bmp\n");
+    EXPECT_EQ(SaveImageAs("/nonexistent-dir/x.bmp"), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_STREQ(SaveError(), "can't open /nonexistent-dir/x.bmp: No such file or directory");
+    // A device at the name is left in place (making one needs root).
+    const std::string device = scratch("full");
+    if (mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0) {
+        EXPECT_EQ(SaveImageAs(device.c_str()), 0);
+        EXPECT_EQ(SaveError(), "can't open " + device + ": File exists");
+        EXPECT_TRUE(fs::is_character_file(device));
+        fs::remove(device);
+    }
     EXPECT_EQ(count(0, 0, 0, 400, 400), 160000);
     DrawPoint(0, 0);
     EXPECT_EQ(GetWindowPixel(0, 0), 0x030201u);
 }
 
-TEST_F(Bmp, AFailedWriteIsReportedAndNotDone) {
-    testing::internal::CaptureStderr();
-    SaveImageAs("/dev/full");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "can't write /dev/full\n");
-    EXPECT_TRUE(fs::exists("/dev/full"));
-    EXPECT_GT(messagePixels(186), 0);
-    EXPECT_EQ(messagePixels(206), 0);
-
-    // A regular file that cannot grow past 1000 bytes is removed.
-    const std::string path = scratch("partial.bmp");
+// A save that fails half-way (here past a file-size limit) leaves the earlier
+// file as it was and nothing else in its directory.
+TEST_F(Bmp, AFailedWriteKeepsTheEarlierFile) {
+    const fs::path dir = scratch("dir");
+    fs::create_directory(dir);
+    const std::string path = (dir / "x.bmp").string();
+    std::ofstream(path) << "earlier";
     rlimit old;
     getrlimit(RLIMIT_FSIZE, &old);
     rlimit small = old;
     small.rlim_cur = 1000;
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
-    testing::internal::CaptureStderr();
-    SaveImageAs(path.c_str());
-    const std::string err = testing::internal::GetCapturedStderr();
+    const int ok = SaveImageAs(path.c_str());
     setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
-    EXPECT_EQ(err, "can't write " + path + "\n");
-    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(ok, 0);
+    EXPECT_EQ(SaveError(), "can't write " + path + ": File too large");
+    EXPECT_GT(messagePixels(186), 0);
+    EXPECT_EQ(messagePixels(206), 0);
+    const std::vector<unsigned char> b = slurp(path);
+    EXPECT_EQ(std::string(b.begin(), b.end()), "earlier");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    // A save that works clears the message.
+    EXPECT_EQ(SaveImageAs(path.c_str()), 1);
+    EXPECT_STREQ(SaveError(), "");
+    EXPECT_EQ(slurp(path).size(), 480054u);
+    fs::remove_all(dir);
 }
 
 } // namespace

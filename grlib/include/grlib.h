@@ -56,6 +56,9 @@ enum GrBackend { GR_BACKEND_WINDOW = 0, GR_BACKEND_NONE = 1 };
 
 // Select the backend and the window's pixel zoom (1..4, window backend only).
 void SetCanvasBackend(GrBackend backend, int zoom);
+// The zoom the window opened with (after InitCanvas): the one asked for, or
+// the largest that fits the display when that is too small for it.
+int GetCanvasZoom(void);
 // Text appended to the one-line message when no window can be opened.
 void SetOpenFailureHint(const char *hint);
 
@@ -147,8 +150,16 @@ void DrawString(double x, double y, const char *str);
 
 // ---------------------------------------------------------------- BMP export
 
-// Save the whole back buffer as a 24-bit BMP, with progress messages on the window.
-void SaveImageAs(const char *fname);
+// Save the whole back buffer as a 24-bit BMP, with progress messages on the
+// window. The picture is written to a new file beside the name and renamed
+// into place: a failed save leaves whatever was at the name as it was, and a
+// link, FIFO or device at the name is replaced, never written through.
+// Returns 1 on success; 0 on failure, printing nothing: SaveError() then
+// says why.
+int SaveImageAs(const char *fname);
+// The last failed save's message, "can't open NAME: REASON" (no file could
+// be made) or "can't write NAME: REASON"; "" after a save that worked.
+const char *SaveError(void);
 
 // ---------------------------------------------------------------- inspection
 // Read back what the surfaces hold (packed colours), for tests and tools.

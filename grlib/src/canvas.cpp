@@ -81,6 +81,8 @@ void SetCanvasBackend(GrBackend backend, int zoom) {
     zoom_factor = zoom < 1 ? 1 : zoom;
 }
 
+int GetCanvasZoom(void) { return zoom_factor; }
+
 void SetOpenFailureHint(const char *hint) { open_failure_hint = hint ? hint : ""; }
 
 void InitCanvas(int width, int height, const char *title) {
@@ -91,7 +93,7 @@ void InitCanvas(int width, int height, const char *title) {
     _width = width;
     _height = height;
     std::string error;
-    if (!platform->open(width, height, title, zoom_factor, &error)) {
+    if (!platform->open(width, height, title, &zoom_factor, &error)) {
         std::fprintf(stderr, "%s: no window could be opened (%s)%s\n", title, error.c_str(),
                      open_failure_hint.c_str());
         std::exit(1);

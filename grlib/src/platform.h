@@ -25,12 +25,14 @@ struct PlatformEvent {
     int ch = -1;
     NavKey nav = NAV_NONE;
     int button = 0;
-    int x = 0, y = 0; // pointer in canvas pixels (zoom already undone)
+    int x = 0, y = 0; // pointer in canvas pixels (the window's scaling undone)
 };
 
 struct Platform {
-    // Open a window of w x h canvas pixels; false with *error set on failure.
-    bool (*open)(int w, int h, const char *title, int zoom, std::string *error);
+    // Open a window of w x h canvas pixels, each *zoom x *zoom window pixels;
+    // *zoom comes back lowered when the display is too small for it. False
+    // with *error set on failure.
+    bool (*open)(int w, int h, const char *title, int *zoom, std::string *error);
     void (*close)();
     // Show the window surface. `frame` marks a finished double-buffered frame,
     // which the window backend paces to the display; live drawing is not paced.

@@ -16,7 +16,7 @@ void headless_set_pointer(int x, int y) {
 
 void headless_clear_events() { queue.clear(); }
 
-static bool none_open(int, int, const char *, int, std::string *) { return true; }
+static bool none_open(int, int, const char *, int *, std::string *) { return true; }
 
 static void none_close() {}
 

@@ -220,7 +220,7 @@ static EM_BOOL on_mousemove(int, const EmscriptenMouseEvent *e, void *) {
 
 // ---------------------------------------------------------------- the backend
 
-static bool web_open(int w, int h, const char *title, int, std::string *) {
+static bool web_open(int w, int h, const char *title, int *, std::string *) {
     web_open_page(w, h, title);
     canvas_w = w;
     canvas_h = h;

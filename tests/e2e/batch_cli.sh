@@ -12,10 +12,12 @@ check() { # description, condition...
 }
 
 "$RADON" --batch "{2001} R s" >out.txt 2>err.txt; status=$?
+cp 60x128.bmp disk0.bmp
 check "batch exits 0" [ $status -eq 0 ]
 check "batch saves 60x128.bmp of 480054 bytes" [ "$(stat -c %s 60x128.bmp 2>/dev/null)" = 480054 ]
 check "batch prints the status messages" grep -qx "Calculating FBP..." out.txt
 check "batch writes nothing on stderr" [ ! -s err.txt ]
+check "a save says so on standard output" grep -qx "Saved 60x128.bmp" out.txt
 
 "$RADON" --batch "{1001}s" >out.txt 2>&1
 check "the first grid entry sets Np 64" grep -qx "Nw= 30,Np= 64" out.txt
@@ -38,35 +40,72 @@ check "--help exits 0 with the usage on stdout" sh -c "[ $status -eq 0 ] && grep
 
 # A directory in the way makes the file impossible to create, even for root.
 mkdir blocked && mkdir blocked/60x128.bmp && cd blocked
-"$RADON" --batch "s h s" >out.txt 2>err.txt; status=$?
+"$RADON" --batch "s h s q" >out.txt 2>err.txt; status=$?
 cd ..
-check "a file that cannot be created: can't open, and the program goes on" \
-    sh -c "[ $status -eq 0 ] && [ \$(grep -c \"can't open 60x128.bmp\" blocked/err.txt) -eq 2 ]"
+check "a file that cannot be created: can't open with the reason, the program goes on, status 1" \
+    sh -c "[ $status -eq 1 ] && [ \$(grep -cx \"can't open 60x128.bmp: Is a directory\" blocked/err.txt) -eq 2 ]"
 
-# A full disk: the file opens, the writing fails. /dev/full behind the name
-# fails every write; a device is never removed.
-mkdir full && ln -s /dev/full full/60x128.bmp && cd full || exit 1
-"$RADON" --batch "s h s" >out.txt 2>err.txt; status=$?
-cd ..
-check "a full disk: can't write, and the program goes on" \
-    sh -c "[ $status -eq 0 ] && [ \$(grep -c \"can't write 60x128.bmp\" full/err.txt) -eq 2 ]"
-check "and /dev/full is still the device" [ -c /dev/full ]
+# A link or a FIFO at the name is replaced by the picture; nothing blocks and
+# the link's target is left alone.
+mkdir odd && echo earlier >odd/target
+ln -s target odd/60x128.bmp
+(cd odd && timeout 60 "$RADON" --batch "{2001} R s" >/dev/null 2>&1)
+check "a link at the name: replaced by the picture, its target untouched" \
+    sh -c "cmp -s odd/60x128.bmp disk0.bmp && [ ! -L odd/60x128.bmp ] && grep -qx earlier odd/target"
+rm odd/60x128.bmp && mkfifo odd/60x128.bmp
+(cd odd && timeout 60 "$RADON" --batch "{2001} R s" >/dev/null 2>&1); status=$?
+check "a FIFO at the name: replaced by the picture, no hang" sh -c "[ $status -eq 0 ] && cmp -s odd/60x128.bmp disk0.bmp"
 
-# A file system too small for the picture (mounting needs root).
+# Saves that fail half-way keep the earlier picture and leave nothing behind:
+# past a file-size limit, and on a full file system (mounting needs root).
+mkdir limited && cp disk0.bmp limited/60x128.bmp
+(cd limited && ulimit -f 100 && "$RADON" --batch "s" >../out.txt 2>../err.txt); status=$?
+check "past a file-size limit: can't write with the reason, status 1" \
+    sh -c "[ $status -eq 1 ] && grep -qx \"can't write 60x128.bmp: File too large\" err.txt"
+check "and the earlier picture is kept, with nothing beside it" \
+    sh -c "cmp -s limited/60x128.bmp disk0.bmp && [ \"\$(ls -A limited)\" = 60x128.bmp ]"
 mkdir small
 if mount -t tmpfs -o size=64k tmpfs small 2>/dev/null; then
+    echo earlier >small/60x128.bmp
     # The messages go elsewhere: the full file system would swallow them.
     (cd small && "$RADON" --batch "s" >../out.txt 2>../err.txt); status=$?
-    check "a small file system: can't write, status 0" \
-        sh -c "[ $status -eq 0 ] && grep -qx \"can't write 60x128.bmp\" err.txt"
-    check "and no partial picture is left" [ ! -e small/60x128.bmp ]
+    check "a full file system: can't write with the reason, status 1" \
+        sh -c "[ $status -eq 1 ] && grep -qx \"can't write 60x128.bmp: No space left on device\" err.txt"
+    check "and the earlier file is kept, with nothing beside it" \
+        sh -c "grep -qx earlier small/60x128.bmp && [ \"\$(ls -A small)\" = 60x128.bmp ]"
 else
-    echo "skip a small file system: tmpfs cannot be mounted here"
+    echo "skip a full file system: tmpfs cannot be mounted here"
 fi
 
-env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 "$RADON" >out.txt 2>err.txt; status=$?
-check "no display: exit 1" [ $status -eq 1 ]
-check "no display: one line that points to --batch" sh -c "[ \$(wc -l <err.txt) -eq 1 ] && grep -q -- --batch err.txt"
+# Saves at the same time each leave one whole picture.
+mkdir both && cd both
+for obj in 2001 2004; do "$RADON" --batch "{$obj} ssssssssssssssssssss" >/dev/null 2>&1 & done
+wait
+cd ..
+"$RADON" --batch "{2004} s" >/dev/null 2>&1 && mv 60x128.bmp box1.bmp
+"$RADON" --batch "{2001} s" >/dev/null 2>&1
+check "two saves at once leave one whole picture" \
+    sh -c "(cmp -s both/60x128.bmp 60x128.bmp || cmp -s both/60x128.bmp box1.bmp) && [ \"\$(ls -A both)\" = 60x128.bmp ]"
+
+# Standard output that cannot be written: every message would be lost.
+for out in /dev/full "&-"; do
+    if [ "$out" = "&-" ]; then "$RADON" --batch "R" >&- 2>err.txt; else "$RADON" --batch "R" >"$out" 2>err.txt; fi
+    status=$?
+    check "standard output $out: status 1 and a write error on stderr" \
+        sh -c "[ $status -eq 1 ] && grep -q '^radon: write error: ' err.txt && [ \$(wc -l <err.txt) -eq 1 ]"
+done
+
+# No display, as an ssh session or a server has it: no driver asked for.
+for display in "" :139 garbage; do
+    if [ -z "$display" ]; then
+        env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 "$RADON" >out.txt 2>err.txt
+    else
+        env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY="$display" timeout 20 "$RADON" >out.txt 2>err.txt
+    fi
+    status=$?
+    check "no display (DISPLAY='$display'): exit 1 with one line that points to --batch" \
+        sh -c "[ $status -eq 1 ] && [ \$(wc -l <err.txt) -eq 1 ] && grep -q -- --batch err.txt"
+done
 
 [ $failed -eq 0 ] && echo "batch_cli: all checks passed" || echo "batch_cli: $failed checks failed"
 exit $failed

@@ -1,10 +1,10 @@
 # Helpers for driving radon in a real window under Xvfb (sourced by the
 # window tests). Needs xvfb, openbox, xdotool, wmctrl, x11-apps, imagemagick.
 
-# Start Xvfb (24-bit) and a light window manager; sets DISPLAY.
+# Start Xvfb (24-bit, 1280 x 1024) and a light window manager; sets DISPLAY.
 start_x() {
     exec 5>"$work/displayfd"
-    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 100); do
         [ -s "$work/displayfd" ] && break
@@ -40,9 +40,14 @@ start_radon() {
     sleep 0.3
 }
 
-# The window's client area as a PNG file.
+# The 400 x 400 picture as the window shows it, as a PNG file: radon shows it
+# at the largest whole factor that fits the window, centred.
 screenshot() { # file
-    xwd -silent -id "$WIN" | convert xwd:- -crop 400x400+0+0 +repage "$1"
+    eval "$(xdotool getwindowgeometry --shell "$WIN")"
+    f=$(( WIDTH < HEIGHT ? WIDTH / 400 : HEIGHT / 400 ))
+    [ "$f" -ge 1 ] || f=1
+    xwd -silent -id "$WIN" | convert xwd:- -crop "$((400 * f))x$((400 * f))+$(((WIDTH - 400 * f) / 2))+$(((HEIGHT - 400 * f) / 2))" \
+        +repage -sample 400x400 "$1"
 }
 
 # Number of pixels in which two pictures differ.

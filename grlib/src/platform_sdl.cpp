@@ -177,6 +177,11 @@ static bool translate(const SDL_Event &e, PlatformEvent *ev) {
         ev->x = unzoom(e.motion.x);
         ev->y = unzoom(e.motion.y);
         return true;
+    case SDL_DROPFILE:
+        ev->type = PlatformEvent::DROP;
+        ev->path = e.drop.file;
+        SDL_free(e.drop.file);
+        return true;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         if (e.button.button != SDL_BUTTON_LEFT && e.button.button != SDL_BUTTON_RIGHT) return false;

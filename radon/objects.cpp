@@ -1,9 +1,8 @@
 // The test objects and their picture.
 #include <cmath>
 
-#include "objects.h"
-
 #include "image_object.h"
+#include "objects.h"
 #include "radon.h"
 
 Object head = head0;

@@ -74,8 +74,8 @@ void Pause(const char *str, int pause) {
         return;
     }
     if (pause) {
-        // No menu can open during the wait, and the key that ends it is
-        // left in the library, never run as a command.
+        // No menu can open and no dropped file load during the wait, and
+        // the key that ends it is left in the library, never run as a command.
         SetMouseFunc(nullptr);
         SetDropFunc(nullptr);
         while (!KbHit()) WaitEvent();

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "image_object.h"
 #include "radon.h"
 #include "stages.h"
 
@@ -28,6 +29,19 @@ static void prepare(benchmark::State &state) {
 static void BM_getRadon(benchmark::State &state) {
     prepare(state);
     for (auto _ : state) getRadon();
+}
+
+// The lesson picture, 800 x 600 pixels, as the object: against the phantom's BM_getRadon.
+static void BM_getRadonPicture(benchmark::State &state) {
+    prepare(state);
+    std::string error;
+    if (!loadImageObject(RADON_SOURCE_DIR "/docs/guide/chest.png", &error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    head = imageObject;
+    for (auto _ : state) getRadon();
+    head = head0;
 }
 
 static void BM_getFbp0(benchmark::State &state) {
@@ -57,6 +71,7 @@ static void onEveryGrid(benchmark::internal::Benchmark *b) {
 }
 
 BENCHMARK(BM_getRadon)->Apply(onEveryGrid);
+BENCHMARK(BM_getRadonPicture)->Apply(onEveryGrid);
 BENCHMARK(BM_getFbp0)->Apply(onEveryGrid);
 BENCHMARK(BM_getFbp1)->Apply(onEveryGrid);
 BENCHMARK(BM_reconstruct)->Apply(onEveryGrid);

@@ -11,11 +11,13 @@
 #include "radon.h"
 
 const char *const usage_text =
-    "usage: radon [--zoom N] [--batch COMMANDS] [--help] [--version]\n"
+    "usage: radon [--object FILE] [--zoom N] [--batch COMMANDS] [--help] [--version]\n"
     "  (no options)       open the window and wait for keys and menu choices\n"
     "  --batch COMMANDS   run COMMANDS with no window and exit: each character is a key,\n"
     "                     {N} chooses the menu entry with id N, blanks are skipped;\n"
     "                     status messages go to standard output\n"
+    "  --object FILE      scan the picture in FILE (PNG, JPEG, BMP, GIF, ...);\n"
+    "                     the menu entry {2005} chooses it again\n"
     "  --zoom N           show the window N times larger (N = 1 to 4)\n"
     "  --help             show this help\n"
     "  --version          show the version\n";
@@ -70,7 +72,13 @@ bool parseCommandLine(int argc, char **argv, Options *options, std::string *erro
                 return false;
             }
             options->batch = true;
-            if (!parseBatchCommands(argv[++i], &options->steps, error)) return false;
+            options->commands = argv[++i];
+        } else if (arg == "--object") {
+            if (i + 1 >= argc) {
+                *error = "--object needs FILE";
+                return false;
+            }
+            options->object = argv[++i];
         } else if (arg == "--zoom") {
             const char *value = i + 1 < argc ? argv[++i] : nullptr;
             if (!value || std::strlen(value) != 1 || value[0] < '1' || value[0] > '4') {

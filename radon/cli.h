@@ -13,7 +13,8 @@ struct BatchStep {
 
 struct Options {
     bool batch = false;
-    std::vector<BatchStep> steps;
+    std::string commands; // of --batch, parsed once the object is loaded
+    std::string object;   // a picture file, empty for none
     int zoom = 1;
     bool help = false;
     bool version = false;

@@ -5,9 +5,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "cli.h"
+#include "image_object.h"
 #include "radon.h"
 
 // A standard stream closed by the caller (">&-") keeps its number, so that
@@ -24,15 +26,19 @@ static void holdClosedStandardStreams() {
     }
 }
 
+// One line: the problem, then the usage's first line (--help shows the rest).
+static int usageError(const std::string &error) {
+    const std::string usage(usage_text, std::strchr(usage_text, '\n'));
+    std::fprintf(stderr, "radon: %s; %s\n", error.c_str(), usage.c_str());
+    return 2;
+}
+
 int main(int argc, char **argv) {
     holdClosedStandardStreams();
     std::atexit(checkStandardOutputAtExit);
     Options options;
     std::string error;
-    if (!parseCommandLine(argc, argv, &options, &error)) {
-        std::fprintf(stderr, "radon: %s\n%s", error.c_str(), usage_text);
-        return 2;
-    }
+    if (!parseCommandLine(argc, argv, &options, &error)) return usageError(error);
     if (options.help) {
         std::fputs(usage_text, stdout);
         return 0;
@@ -41,7 +47,19 @@ int main(int argc, char **argv) {
         std::puts("radon " RADON_VERSION);
         return 0;
     }
-    if (options.batch) runBatch(options.steps);
+    if (!options.object.empty()) {
+        if (!loadObjectFile(options.object.c_str(), &error)) {
+            std::fprintf(stderr, "radon: can't read %s: %s\n", options.object.c_str(), error.c_str());
+            return 2;
+        }
+        head = imageObject;
+    }
+    // The commands are checked against the menu, which has the picture's entry only now.
+    if (options.batch) {
+        std::vector<BatchStep> steps;
+        if (!parseBatchCommands(options.commands, &steps, &error)) return usageError(error);
+        runBatch(steps);
+    }
 
     SetCanvasBackend(GR_BACKEND_WINDOW, options.zoom);
     SetOpenFailureHint("; radon --batch COMMANDS runs without one");

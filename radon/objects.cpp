@@ -1,6 +1,7 @@
 // The test objects and their picture.
 #include <cmath>
 
+#include "image_object.h"
 #include "objects.h"
 #include "radon.h"
 
@@ -57,15 +58,22 @@ template <Object object>
 
 // The radii: the head's outer ellipse reaches sqrt(5) = 2.236 on the y axis;
 // the disks have centre (0, 0.1) and radius sqrt(0.9) = 0.949; the boxes'
-// corners lie at 1.2 sqrt(2) = 1.697.
-static const ObjectChoice object_table[] = {
+// corners lie at 1.2 sqrt(2) = 1.697. The picture's entry is offered, with
+// the radius of its corners, once a picture is loaded.
+static ObjectChoice object_table[] = {
     {.label = "Shepp-Logan's Phantom", .id = 2000, .function = head0, .sample = sampleWith<head0>, .radius = 2.25},
     {.label = "Disk0", .id = 2001, .function = head1, .sample = sampleWith<head1>, .radius = 1.05},
     {.label = "Disk1", .id = 2002, .function = head2, .sample = sampleWith<head2>, .radius = 1.05},
     {.label = "Box0", .id = 2003, .function = head3, .sample = sampleWith<head3>, .radius = 1.7},
     {.label = "Box1", .id = 2004, .function = head4, .sample = sampleWith<head4>, .radius = 1.7},
+    {.label = "Image", .id = 2005, .function = imageObject, .sample = sampleWith<imageObject>, .radius = 0},
 };
-const std::span<const ObjectChoice> object_choices = object_table;
+constinit std::span<const ObjectChoice> object_choices(object_table, std::size(object_table) - 1);
+
+void offerImageObject(double radius) {
+    object_table[std::size(object_table) - 1].radius = radius;
+    object_choices = object_table;
+}
 
 static const ObjectChoice *choiceOf(Object object) {
     for (const ObjectChoice &choice : object_choices)

@@ -11,4 +11,8 @@ void sampleObject(Object object, int n, const double *x, const double *y, double
 // nothing is known): rays and samples farther out need not be sampled.
 double objectRadius(Object object);
 
+// Put the picture's entry (imageObject) on the list of objects, with the
+// radius of its corners.
+void offerImageObject(double radius);
+
 #endif

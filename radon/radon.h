@@ -5,6 +5,7 @@
 #define RADON_H
 
 #include <span>
+#include <string>
 
 #include "grlib.h"
 
@@ -67,7 +68,7 @@ struct ObjectChoice {
     ObjectSampler sample; // the same values in bulk, with the object's tests inlined
     double radius;        // about the origin; the object is 0 beyond it
 };
-extern const std::span<const ObjectChoice> object_choices;  // objects.cpp
+extern std::span<const ObjectChoice> object_choices;  // objects.cpp; the picture joins once loaded
 
 // ---------------------------------------------------------------- transform (transform.cpp)
 
@@ -108,6 +109,11 @@ void actionfunc(int c);
 void Pause(const char *str, int pause);
 // The mouse callback: any button press opens the popup menu.
 void mouse(int button, int state, double x, double y);
+// The drop callback: the file becomes the current object and is drawn.
+void dropped(const char *path);
+// Load the picture file as the object "Image" and add it to "Change Object",
+// without selecting it; false with *error (the reason) when it cannot be read.
+bool loadObjectFile(const char *path, std::string *error);
 // The command loop; never returns.
 void loop(void);
 

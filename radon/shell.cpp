@@ -2,9 +2,11 @@
 // status line and the command loop.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "image_object.h"
 #include "radon.h"
 
 int batch_mode = 0;
@@ -35,6 +37,15 @@ Menu chpara = {params.data(), nullptr, 0, 0};
 
 static std::vector<MenuItem> objs = menuItems(object_choices);
 Menu chobj = {objs.data(), nullptr, 0, 0};
+
+bool loadObjectFile(const char *path, std::string *error) {
+    if (!loadImageObject(path, error)) return false;
+    // The list may have grown by the picture's entry.
+    objs = menuItems(object_choices);
+    chobj.item = objs.data();
+    ReloadMenu();
+    return true;
+}
 
 static MenuItem topitems[] = {
     {"Draw Original", 104, nullptr, 0},
@@ -69,11 +80,13 @@ void Pause(const char *str, int pause) {
         return;
     }
     if (pause) {
-        // No menu can open during the wait, and the key that ends it is
-        // left in the library, never run as a command.
+        // No menu can open and no dropped file load during the wait, and
+        // the key that ends it is left in the library, never run as a command.
         SetMouseFunc(nullptr);
+        SetDropFunc(nullptr);
         while (!KbHit()) WaitEvent();
         SetMouseFunc(mouse);
+        SetDropFunc(dropped);
     }
 }
 
@@ -157,8 +170,24 @@ void mouse(int, int state, double, double) {
     if (state == 0) PopupMenu(&topmenu, actionfunc);
 }
 
+// A file dropped on the window becomes the current object, or the status
+// line says why it cannot and the object stays.
+void dropped(const char *path) {
+    const char *slash = std::strrchr(path, '/');
+    std::string name = slash && slash[1] ? slash + 1 : path;
+    std::string error, message;
+    if (loadObjectFile(path, &error)) {
+        selectObject(imageObject);
+        message = "Image: " + name + " (" + std::to_string(imageWidth()) + " x " + std::to_string(imageHeight()) + ")";
+    } else {
+        message = "can't read " + name + ": " + error;
+    }
+    Pause(message.c_str(), 0);
+}
+
 void loop(void) {
     SetMouseFunc(mouse);
+    SetDropFunc(dropped);
     for (;;) {
         // Sleep on the event queue when nothing came, so an idle program costs nothing.
         if (KbHit()) actionfunc(GetKey());

@@ -11,10 +11,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-picture() { # name commands
+picture() { # name commands [options]
+    name=$1 commands=$2
+    shift 2
     rm -f ./*.bmp
-    "$RADON" --batch "$2 s" >/dev/null
-    convert ./*.bmp -strip "PNG8:$out/$1.png"
+    "$RADON" "$@" --batch "$commands s" >/dev/null
+    convert ./*.bmp -strip "PNG8:$out/$name.png"
 }
 
 picture original      "h"
@@ -29,3 +31,7 @@ picture filter        "f"
 picture disk          "{2001} R"
 picture box           "{2004} {1004} R"
 picture coarse        "{1001} R"
+# Your own object: the lesson drawing (scripts/lesson_picture.py) scanned.
+picture chest-original "h"            --object "$out/chest.png"
+picture chest-coarse   "{1001} R"     --object "$out/chest.png"
+picture chest-fine     "{1004} R"     --object "$out/chest.png"

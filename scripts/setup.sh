@@ -2,7 +2,7 @@
 # Install what radon needs to build, run and test (Debian; run as root),
 # and the packages named as arguments.
 set -e
-PACKAGES="build-essential cmake pkg-config libsdl2-dev libgtest-dev googletest libbenchmark-dev
+PACKAGES="build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev libgtest-dev googletest libbenchmark-dev
   xvfb xdotool x11-apps openbox wmctrl imagemagick xfonts-base python3
   dpkg-dev desktop-file-utils man-db $*"
 missing=""

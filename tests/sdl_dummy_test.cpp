@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "grlib.h"
 
@@ -70,6 +71,18 @@ TEST_F(SdlWindow, TextAndControlKeysGiveEachPressOnce) {
     EXPECT_EQ(next_key(), 0xE9);
     EXPECT_EQ(next_key(), '!');
     EXPECT_EQ(next_key(), -1);
+}
+
+TEST_F(SdlWindow, ADroppedFileReachesTheDropCallback) {
+    static std::string dropped;
+    SetDropFunc([](const char *path) { dropped = path; });
+    SDL_Event e = {};
+    e.type = SDL_DROPFILE;
+    e.drop.file = SDL_strdup("/tmp/slice one.png"); // the receiver frees it
+    push_sdl(e);
+    EXPECT_EQ(next_key(), -1);
+    EXPECT_EQ(dropped, "/tmp/slice one.png");
+    SetDropFunc(nullptr);
 }
 
 TEST_F(SdlWindow, FramesArePacedToSixtyASecond) {

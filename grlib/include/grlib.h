@@ -12,6 +12,8 @@
 #define GRLIB_H
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 // ---------------------------------------------------------------- types
 
@@ -47,6 +49,7 @@ typedef struct _Menu {
 
 typedef void (*MouseFunc)(int button, int state, double x, double y);
 typedef void (*MenuFunc)(int id);
+typedef void (*DropFunc)(const char *path);
 
 // ---------------------------------------------------------------- backend choice
 // Where the window surface goes: a real window, or nowhere (tests, batch).
@@ -86,6 +89,9 @@ int GetKey(void);
 void SetMouseFunc(MouseFunc mouse);
 // Sleep until an event may be pending (never consumes one); for idle loops.
 void WaitEvent(void);
+// Install the callback for a file dropped on the window (null: drops are
+// ignored). It runs inside KbHit, like the mouse callback.
+void SetDropFunc(DropFunc drop);
 // Keep the window alive (repaint, close) for about `seconds` without taking
 // keys or mouse events out of the queue; does nothing without a window.
 void HoldWindow(double seconds);
@@ -95,6 +101,8 @@ void HoldWindow(double seconds);
 // Show the menu tree at the pointer and report the chosen entry's id.
 // The first call's table and callback stay in use for good.
 void PopupMenu(Menu *menu, MenuFunc menufunc);
+// The tables have changed: the next PopupMenu reads them (and its callback) again.
+void ReloadMenu(void);
 
 // ---------------------------------------------------------------- coordinates and colours
 
@@ -160,6 +168,17 @@ int SaveImageAs(const char *fname);
 // The last failed save's message, "can't open NAME: REASON" (no file could
 // be made) or "can't write NAME: REASON"; "" after a save that worked.
 const char *SaveError(void);
+
+// ---------------------------------------------------------------- pictures from files
+
+// w x h pixels of 8-bit R, G, B, A in that byte order, row 0 at the top, no gaps.
+typedef std::function<void(const uint8_t *rgba, int w, int h)> PictureFunc;
+
+// Decode the picture file at `path` (PNG, JPEG, BMP, GIF, ...: whatever the
+// platform's decoder reads; in the page, a file the page received) and hand
+// its pixels to `take`; they are freed when it returns. Pictures wider or
+// taller than max_side are refused. False with *error (the reason) on failure.
+bool LoadPicture(const char *path, int max_side, const PictureFunc &take, std::string *error);
 
 // ---------------------------------------------------------------- inspection
 // Read back what the surfaces hold (packed colours), for tests and tools.

@@ -8,6 +8,7 @@ using namespace grlib;
 
 static int last_key = -1;
 static MouseFunc mouseCB = nullptr;
+static DropFunc dropCB = nullptr;
 
 // Turns one event into at most one callback call, with the pointer's
 // position at the time of processing in canvas coordinates.
@@ -46,6 +47,7 @@ int KbHit(void) {
             return 1;
         }
         if (ev.type == PlatformEvent::EXPOSE || ev.type == PlatformEvent::CLOSE) handle_window_event(ev);
+        if (ev.type == PlatformEvent::DROP && dropCB) dropCB(ev.path.c_str());
     }
     return 0;
 }
@@ -61,6 +63,8 @@ int GetKey(void) {
 }
 
 void SetMouseFunc(MouseFunc mouse) { mouseCB = mouse; }
+
+void SetDropFunc(DropFunc drop) { dropCB = drop; }
 
 void WaitEvent(void) {
     show_pending_drawing();

@@ -49,6 +49,8 @@ const Outcome STILL_OPEN;
 // Level with handle h is levels[h - 1]; 0 is no level.
 static std::vector<Level> levels;
 static MenuFunc menuCB = nullptr;
+// Handle of the top level, 0 until the tables are read.
+static unsigned int menu_id = 0;
 // The open levels, outermost first, while the menu tracks.
 static std::vector<Open> path;
 static int open_x, open_y;
@@ -263,6 +265,7 @@ static int track(unsigned top, int px, int py) {
         case PlatformEvent::EXPOSE:
         case PlatformEvent::CLOSE: handle_window_event(ev); break;
         case PlatformEvent::KEY: result = on_key(ev.nav); break;
+        case PlatformEvent::DROP: break; // not while the menu is open
         default: result = on_mouse(ev); break;
         }
         if (!result && !same_state(before, path)) present_window(false);
@@ -274,7 +277,6 @@ static int track(unsigned top, int px, int py) {
 }
 
 void PopupMenu(Menu *menu, MenuFunc menufunc) {
-    static unsigned int menu_id = 0;
     if (menu_id == 0) {
         menuCB = menufunc;
         menu_id = setupMenu(menu);
@@ -283,4 +285,9 @@ void PopupMenu(Menu *menu, MenuFunc menufunc) {
     platform->pointer(&px, &py);
     int chosen = track(menu_id, px, py);
     if (chosen != 0) menuCB(chosen);
+}
+
+void ReloadMenu(void) {
+    levels.clear();
+    menu_id = 0;
 }

@@ -21,11 +21,13 @@ struct PlatformEvent {
         BUTTON_UP,    // button, x, y
         EXPOSE,       // the window needs repainting
         CLOSE,        // the user closes the window
+        DROP,         // path: a file dropped on the window
     } type;
     int ch = -1;
     NavKey nav = NAV_NONE;
     int button = 0;
     int x = 0, y = 0; // pointer in canvas pixels (the window's scaling undone)
+    std::string path{};
 };
 
 struct Platform {

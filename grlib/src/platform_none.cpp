@@ -27,8 +27,8 @@ static bool none_poll(PlatformEvent *ev) {
     *ev = queue.front();
     queue.pop_front();
     // A mouse event moves the pointer to where it happened.
-    if (ev->type != PlatformEvent::KEY && ev->type != PlatformEvent::EXPOSE &&
-        ev->type != PlatformEvent::CLOSE) {
+    if (ev->type == PlatformEvent::MOUSE_MOVE || ev->type == PlatformEvent::BUTTON_DOWN ||
+        ev->type == PlatformEvent::BUTTON_UP) {
         pointer_x = ev->x;
         pointer_y = ev->y;
     }

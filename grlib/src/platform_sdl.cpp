@@ -342,6 +342,11 @@ static bool translate(const SDL_Event &e, PlatformEvent *ev) {
         ev->type = PlatformEvent::MOUSE_MOVE;
         window_to_canvas(e.motion.x, e.motion.y, &ev->x, &ev->y);
         return true;
+    case SDL_DROPFILE:
+        ev->type = PlatformEvent::DROP;
+        ev->path = e.drop.file;
+        SDL_free(e.drop.file);
+        return true;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         if (e.button.button != SDL_BUTTON_LEFT && e.button.button != SDL_BUTTON_RIGHT) return false;

@@ -218,6 +218,55 @@ static EM_BOOL on_mousemove(int, const EmscriptenMouseEvent *e, void *) {
     return EM_FALSE;
 }
 
+// ---------------------------------------------------------------- picture files
+
+// A picture chosen with the page's "#picture" file chooser or dropped on the
+// page is stored as /pictures/NAME (the one before it removed) and reported
+// like a file dropped on a window, until the program ends.
+EM_JS(void, web_accept_pictures, (), {
+    const listening = new AbortController();
+    Module.radonRefusePictures = () => listening.abort();
+    function arrived(file) {
+        if (!file) return;
+        file.arrayBuffer().then((bytes) => {
+            FS.mkdirTree('/pictures');
+            for (const name of FS.readdir('/pictures'))
+                if (name !== '.' && name !== '..') FS.unlink('/pictures/' + name);
+            Module.radonArrived = '/pictures/' + file.name;
+            FS.writeFile(Module.radonArrived, new Uint8Array(bytes));
+            _web_picture_arrived();
+        });
+    }
+    const chooser = document.getElementById('picture');
+    const signal = listening.signal;
+    if (chooser) chooser.addEventListener('change', () => {
+        arrived(chooser.files[0]);
+        chooser.value = "";
+    }, {signal});
+    document.addEventListener('dragover', (e) => e.preventDefault(), {signal});
+    document.addEventListener('drop', (e) => {
+        e.preventDefault();
+        arrived(e.dataTransfer.files[0]);
+    }, {signal});
+});
+
+EM_JS(void, web_refuse_pictures, (), {
+    Module.radonRefusePictures();
+});
+
+EM_JS(void, web_arrived_path, (char *path, int size), {
+    stringToUTF8(Module.radonArrived, path, size);
+});
+
+extern "C" EMSCRIPTEN_KEEPALIVE void web_picture_arrived() {
+    char path[1024];
+    web_arrived_path(path, sizeof path);
+    PlatformEvent ev;
+    ev.type = PlatformEvent::DROP;
+    ev.path = path;
+    push(ev);
+}
+
 // ---------------------------------------------------------------- the backend
 
 static bool web_open(int w, int h, const char *title, int *, std::string *) {
@@ -230,6 +279,7 @@ static bool web_open(int w, int h, const char *title, int *, std::string *) {
     emscripten_set_mousedown_callback("#canvas", nullptr, EM_TRUE, on_mousedown);
     emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, on_mouseup);
     emscripten_set_mousemove_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, on_mousemove);
+    web_accept_pictures();
     mkdir("/downloads", 0777);
     chdir("/downloads");
     last_yield_ms = emscripten_get_now();
@@ -238,6 +288,7 @@ static bool web_open(int w, int h, const char *title, int *, std::string *) {
 
 static void web_close() {
     emscripten_html5_remove_all_event_listeners();
+    web_refuse_pictures();
     queue.clear();
     captured = 0;
     web_offer_saved_files();

@@ -31,8 +31,8 @@ for bad in "--nope" "--zoom 9" "--batch" "--batch {7}" "--batch {2001" "extra"; 
     # shellcheck disable=SC2086
     "$RADON" $bad >out.txt 2>err.txt; status=$?
     check "'$bad' exits 2" [ $status -eq 2 ]
-    check "'$bad' names the problem and shows the usage on stderr" \
-        sh -c "[ \$(wc -l <err.txt) -ge 2 ] && grep -q '^usage: radon' err.txt && [ ! -s out.txt ]"
+    check "'$bad' names the problem and the usage in one line on stderr" \
+        sh -c "[ \$(wc -l <err.txt) -eq 1 ] && grep -q '^radon: .*; usage: radon \[' err.txt && [ ! -s out.txt ]"
 done
 
 "$RADON" --help >out.txt 2>err.txt; status=$?

@@ -1,0 +1,144 @@
+// Picture files on the desktop, decoded by SDL2_image.
+#include <SDL.h>
+#include <SDL_image.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "grlib.h"
+
+// The file is opened here rather than by the decoder: the system's reason
+// ("No such file or directory", "Is a directory") says more than its own.
+static SDL_RWops *openPicture(const char *path, std::string *error) {
+    std::FILE *fp = std::fopen(path, "rb");
+    if (!fp) {
+        *error = std::strerror(errno);
+        return nullptr;
+    }
+    struct stat st;
+    const char *problem = fstat(fileno(fp), &st) != 0 ? std::strerror(errno)
+                          : S_ISDIR(st.st_mode)       ? std::strerror(EISDIR)
+                          : st.st_size == 0           ? "the file is empty"
+                                                      : nullptr;
+    SDL_RWops *rw = problem ? nullptr : SDL_RWFromFP(fp, SDL_TRUE);
+    if (!rw) {
+        *error = problem ? problem : SDL_GetError();
+        std::fclose(fp);
+    }
+    return rw;
+}
+
+// The decoders' libraries (libpng, libjpeg) write their complaints on
+// standard error, also about files they read well. While decoding they go
+// to a scratch file instead, whose last line can then explain a failure.
+struct HeldBackStderr {
+    std::FILE *scratch = std::tmpfile();
+    int saved = scratch ? dup(2) : -1;
+
+    HeldBackStderr() {
+        std::fflush(stderr);
+        if (saved >= 0) dup2(fileno(scratch), 2);
+    }
+    ~HeldBackStderr() {
+        if (saved >= 0) {
+            dup2(saved, 2);
+            close(saved);
+        }
+        if (scratch) std::fclose(scratch);
+    }
+    // The last line written so far, empty when none.
+    std::string lastLine() {
+        std::string line;
+        if (!scratch) return line;
+        std::rewind(scratch);
+        char buf[256];
+        while (std::fgets(buf, sizeof buf, scratch)) {
+            if (buf[0] != '\n') line = buf;
+        }
+        while (!line.empty() && line.back() == '\n') line.pop_back();
+        return line;
+    }
+};
+
+// A lying header must not make the decoder allocate the size it claims
+// (30000 x 30000 pixels are 3.6 GB, filled at once). While decoding, SDL's
+// allocations (the picture's among them) are capped; every function hands
+// on to SDL's own, so blocks stay interchangeable.
+struct CappedAllocations {
+    static inline size_t cap = 0;
+    static inline bool refused = false;
+    static inline SDL_malloc_func real_malloc;
+    static inline SDL_calloc_func real_calloc;
+    static inline SDL_realloc_func real_realloc;
+    static inline SDL_free_func real_free;
+
+    // Only the large block is refused: reporting the failure allocates too.
+    static bool allowed(size_t count, size_t size) {
+        bool ok = size == 0 || count <= cap / size;
+        refused = refused || !ok;
+        return ok;
+    }
+    static void *capped_malloc(size_t n) { return allowed(n, 1) ? real_malloc(n) : nullptr; }
+    static void *capped_calloc(size_t k, size_t n) { return allowed(k, n) ? real_calloc(k, n) : nullptr; }
+    static void *capped_realloc(void *p, size_t n) { return allowed(n, 1) ? real_realloc(p, n) : nullptr; }
+
+    explicit CappedAllocations(size_t limit) {
+        cap = limit;
+        refused = false;
+        SDL_GetMemoryFunctions(&real_malloc, &real_calloc, &real_realloc, &real_free);
+        SDL_SetMemoryFunctions(capped_malloc, capped_calloc, capped_realloc, real_free);
+    }
+    ~CappedAllocations() { SDL_SetMemoryFunctions(real_malloc, real_calloc, real_realloc, real_free); }
+};
+
+// Why a picture of `size` pixels is refused.
+static std::string wrongSize(const std::string &size, int max_side) {
+    return "the picture is " + size + " pixels; it must be 1 to " + std::to_string(max_side) +
+           " pixels wide and tall";
+}
+
+bool LoadPicture(const char *path, int max_side, const PictureFunc &take, std::string *error) {
+    SDL_RWops *rw = openPicture(path, error);
+    if (!rw) return false;
+    // The name's extension tells formats without a signature (TGA) apart.
+    const char *dot = std::strrchr(path, '.');
+    SDL_Surface *decoded;
+    {
+        HeldBackStderr held;
+        // 8 bytes a pixel of the largest picture accepted, for decoders
+        // with a wider intermediate format.
+        CappedAllocations capped((size_t)max_side * max_side * 8);
+        decoded = IMG_LoadTyped_RW(rw, 1, dot ? dot + 1 : nullptr);
+        if (!decoded) {
+            std::string detail = held.lastLine();
+            *error = capped.refused ? wrongSize("larger than " + std::to_string(max_side) + " x " +
+                                                    std::to_string(max_side), max_side)
+                                    : IMG_GetError() + (detail.empty() ? "" : " (" + detail + ")");
+            return false;
+        }
+    }
+    // The size is checked before the pixels are converted, which would
+    // need another buffer as large as the picture.
+    if (decoded->w < 1 || decoded->h < 1 || decoded->w > max_side || decoded->h > max_side) {
+        *error = wrongSize(std::to_string(decoded->w) + " x " + std::to_string(decoded->h), max_side);
+        SDL_FreeSurface(decoded);
+        return false;
+    }
+    // RGBA32 is R, G, B, A in memory whatever the machine's byte order;
+    // a colour key becomes alpha 0.
+    SDL_Surface *rgba = SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_RGBA32, 0);
+    SDL_FreeSurface(decoded);
+    if (!rgba) {
+        *error = SDL_GetError();
+        return false;
+    }
+    // 4 bytes a pixel: rows have no padding.
+    SDL_LockSurface(rgba);
+    take((const uint8_t *)rgba->pixels, rgba->w, rgba->h);
+    SDL_UnlockSurface(rgba);
+    SDL_FreeSurface(rgba);
+    return true;
+}

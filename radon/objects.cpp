@@ -67,7 +67,7 @@ static const ObjectChoice object_table[] = {
 };
 const std::span<const ObjectChoice> object_choices = object_table;
 
-static const ObjectChoice *choiceOf(Object object) {
+const ObjectChoice *choiceOf(Object object) {
     for (const ObjectChoice &choice : object_choices)
         if (choice.function == object) return &choice;
     return nullptr;

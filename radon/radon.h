@@ -68,6 +68,8 @@ struct ObjectChoice {
     double radius;        // about the origin; the object is 0 beyond it
 };
 extern const std::span<const ObjectChoice> object_choices;  // objects.cpp
+// The entry of object_choices for `object`, or null.
+const ObjectChoice *choiceOf(Object object);
 
 // ---------------------------------------------------------------- transform (transform.cpp)
 

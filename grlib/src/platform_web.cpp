@@ -101,11 +101,11 @@ EM_JS(void, web_canvas_rect, (double *rect), {
     HEAPF64.set([r.left, r.top, r.width, r.height], rect >> 3);
 });
 
-// Whether a control of the page has the keyboard's focus (the browser shows
-// it): then Return and the space bar press that control.
-EM_JS(bool, web_control_has_keyboard_focus, (), {
+// Whether a control of the page has the keyboard's focus (the page leaves
+// it there only after Tab): then Return and the space bar press that control.
+EM_JS(bool, web_control_has_focus, (), {
     const e = document.activeElement;
-    return !!e && /^(BUTTON|SELECT|INPUT)$/.test(e.tagName) && e.matches(':focus-visible');
+    return !!e && /^(BUTTON|SELECT|INPUT)$/.test(e.tagName);
 });
 
 // The working directory is the download folder: a file the program has
@@ -165,7 +165,7 @@ static EM_BOOL on_keydown(int, const EmscriptenKeyboardEvent *e, void *) {
     if (e->metaKey) return EM_FALSE;
     const char *key = e->key;
     if (std::strcmp(key, "Tab") == 0) return EM_FALSE;
-    if ((std::strcmp(key, "Enter") == 0 || std::strcmp(key, " ") == 0) && web_control_has_keyboard_focus())
+    if ((std::strcmp(key, "Enter") == 0 || std::strcmp(key, " ") == 0) && web_control_has_focus())
         return EM_FALSE;
     struct Named {
         const char *key;

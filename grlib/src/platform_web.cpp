@@ -264,7 +264,8 @@ static EM_BOOL on_touchstart(int, const EmscriptenTouchEvent *e, void *) {
 }
 
 static EM_BOOL on_touchmove(int, const EmscriptenTouchEvent *e, void *) {
-    if (const EmscriptenTouchPoint *t = our_touch(e)) push_pointer(PlatformEvent::MOUSE_MOVE, t->clientX, t->clientY, 0);
+    if (const EmscriptenTouchPoint *t = our_touch(e))
+        push_pointer(PlatformEvent::MOUSE_MOVE, t->clientX, t->clientY, 0);
     return EM_TRUE;
 }
 

@@ -328,7 +328,7 @@ async function main() {
         await page.mouse.click(left.x, left.y);
         for (const k of ['ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowRight', 'Enter'])
             await page.keyboard.press(k);
-        await waitForPicture(page, '"Continue" ends the wait of "a"; its slideshow runs to its end, then the menu choice',
+        await waitForPicture(page, '"Continue" ends the wait of "a", its slideshow runs to its end, then the menu',
                              30000);
 
         // "q" ends the program, and the page says so.
@@ -338,7 +338,8 @@ async function main() {
         check('"q" ends the program and the page says so', /ended/.test(ended), ended);
 
         // A phone: the picture narrower than its pixel size, the menu by taps.
-        const phone = await browser.newContext({ viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true });
+        const phone = await browser.newContext({ viewport: { width: 390, height: 844 }, hasTouch: true,
+                                                 isMobile: true });
         phone.on('request', (r) => requests.push(r.url()));
         await phone.addInitScript(PAGE_HELPERS);
         const touch = await phone.newPage();

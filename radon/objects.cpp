@@ -75,7 +75,7 @@ void offerImageObject(double radius) {
     object_choices = object_table;
 }
 
-static const ObjectChoice *choiceOf(Object object) {
+const ObjectChoice *choiceOf(Object object) {
     for (const ObjectChoice &choice : object_choices)
         if (choice.function == object) return &choice;
     return nullptr;

@@ -69,6 +69,8 @@ struct ObjectChoice {
     double radius;        // about the origin; the object is 0 beyond it
 };
 extern std::span<const ObjectChoice> object_choices;  // objects.cpp; the picture joins once loaded
+// The entry of object_choices for `object`, or null.
+const ObjectChoice *choiceOf(Object object);
 
 // ---------------------------------------------------------------- transform (transform.cpp)
 

@@ -15,7 +15,8 @@ enum NavKey { NAV_NONE = 0, NAV_UP, NAV_DOWN, NAV_LEFT, NAV_RIGHT, NAV_RETURN, N
 
 struct PlatformEvent {
     enum Type {
-        KEY,          // ch: character code or -1; nav: menu navigation key
+        KEY,          // ch: character code (or a menu entry's id, from the page's buttons)
+                      // or -1; nav: menu navigation key
         MOUSE_MOVE,   // x, y
         BUTTON_DOWN,  // button (1 left, 3 right), x, y
         BUTTON_UP,    // button, x, y

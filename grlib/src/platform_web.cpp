@@ -1,6 +1,7 @@
 // The window backend in a web page: the window surface is drawn on the
-// page's <canvas id="canvas"> at its pixel size, and events come from the
-// browser's key and mouse handlers through Emscripten's html5 API.
+// page's <canvas id="canvas">, which the page scales to fit the browser
+// window, and events come from the browser's key, mouse and touch handlers
+// through Emscripten's html5 API, and from the page's buttons.
 //
 // The program's loops block (the command loop, the status line's wait, the
 // menu); the page is built with ASYNCIFY so that every wait and every
@@ -55,17 +56,21 @@ EM_JS(void, web_show_at_next_paint, (const uint32_t *pixels, int w, int h), {
     });
 });
 
+// The page sizes the picture on the screen (Module.radonLayout) from the
+// canvas's pixel size.
 EM_JS(void, web_open_page, (int w, int h, const char *title), {
     const canvas = document.getElementById('canvas');
     canvas.width = w;
     canvas.height = h;
-    canvas.style.width = w + 'px';
-    canvas.style.height = h + 'px';
     document.title = UTF8ToString(title);
+    if (Module.radonLayout) Module.radonLayout();
 });
 
-// Sleep until web_wake() or the timeout, whichever comes first.
+// Sleep until web_wake() or the timeout, whichever comes first. The program
+// is idle then, between commands or in a wait: the page's hook
+// (Module.radonIdle) may read its state once this call has unwound.
 EM_ASYNC_JS(void, web_sleep_until_event, (int timeout_ms), {
+    if (Module.radonIdle) queueMicrotask(Module.radonIdle);
     await new Promise((resolve) => {
         const timer = setTimeout(wake, timeout_ms);
         function wake() {
@@ -90,11 +95,17 @@ EM_ASYNC_JS(void, web_yield, (), {
     });
 });
 
-// The canvas's top-left corner in the page's client coordinates.
-EM_JS(void, web_canvas_origin, (double *left, double *top), {
-    const rect = document.getElementById('canvas').getBoundingClientRect();
-    HEAPF64[left >> 3] = rect.left;
-    HEAPF64[top >> 3] = rect.top;
+// Where the canvas is shown, in the page's client coordinates.
+EM_JS(void, web_canvas_rect, (double *rect), {
+    const r = document.getElementById('canvas').getBoundingClientRect();
+    HEAPF64.set([r.left, r.top, r.width, r.height], rect >> 3);
+});
+
+// Whether a control of the page has the keyboard's focus (the page leaves
+// it there only after Tab): then Return and the space bar press that control.
+EM_JS(bool, web_control_has_focus, (), {
+    const e = document.activeElement;
+    return !!e && /^(BUTTON|SELECT|INPUT)$/.test(e.tagName);
 });
 
 // The working directory is the download folder: a file the program has
@@ -132,6 +143,11 @@ static void push_key(int ch, NavKey nav) {
     push(ev);
 }
 
+// A button of the page: a key's character, Return (13), or the id of a menu
+// entry, which the command loop takes like a key and dispatches as the menu
+// would. Queued, so that it runs in the program's loop in its turn.
+extern "C" EMSCRIPTEN_KEEPALIVE void web_command(int code) { push_key(code, code == 13 ? NAV_RETURN : NAV_NONE); }
+
 // The one Latin-1 character that a UTF-8 key name stands for, or -1.
 static int latin1_char(const char *key) {
     const unsigned char *s = (const unsigned char *)key;
@@ -144,9 +160,13 @@ static int latin1_char(const char *key) {
 }
 
 static EM_BOOL on_keydown(int, const EmscriptenKeyboardEvent *e, void *) {
-    // The system's own shortcuts (Cmd+R, ...) stay with the browser.
+    // The system's own shortcuts (Cmd+R, ...) stay with the browser, and so
+    // does Tab, which moves between the page's controls.
     if (e->metaKey) return EM_FALSE;
     const char *key = e->key;
+    if (std::strcmp(key, "Tab") == 0) return EM_FALSE;
+    if ((std::strcmp(key, "Enter") == 0 || std::strcmp(key, " ") == 0) && web_control_has_focus())
+        return EM_FALSE;
     struct Named {
         const char *key;
         int ch;
@@ -154,8 +174,8 @@ static EM_BOOL on_keydown(int, const EmscriptenKeyboardEvent *e, void *) {
     };
     static const Named named[] = {
         {"Enter", 13, NAV_RETURN},  {"Escape", 27, NAV_ESCAPE}, {"Backspace", 8, NAV_NONE},
-        {"Tab", 9, NAV_NONE},       {"ArrowUp", -1, NAV_UP},    {"ArrowDown", -1, NAV_DOWN},
-        {"ArrowLeft", -1, NAV_LEFT}, {"ArrowRight", -1, NAV_RIGHT},
+        {"ArrowUp", -1, NAV_UP},    {"ArrowDown", -1, NAV_DOWN}, {"ArrowLeft", -1, NAV_LEFT},
+        {"ArrowRight", -1, NAV_RIGHT},
     };
     for (const Named &n : named) {
         if (std::strcmp(key, n.key) == 0) {
@@ -180,11 +200,13 @@ static int program_button(unsigned short dom_button) {
     return dom_button == 0 ? 1 : dom_button == 2 ? 3 : 0;
 }
 
-static bool push_mouse(PlatformEvent::Type type, const EmscriptenMouseEvent *e, int button) {
-    double left, top;
-    web_canvas_origin(&left, &top);
-    int x = (int)std::floor(e->clientX - left);
-    int y = (int)std::floor(e->clientY - top);
+// A pointer event at client position (cx, cy), in canvas pixels however
+// large the page shows the canvas.
+static bool push_pointer(PlatformEvent::Type type, double cx, double cy, int button) {
+    double rect[4];
+    web_canvas_rect(rect);
+    int x = (int)std::floor((cx - rect[0]) * canvas_w / rect[2]);
+    int y = (int)std::floor((cy - rect[1]) * canvas_h / rect[3]);
     bool inside = x >= 0 && y >= 0 && x < canvas_w && y < canvas_h;
     if (!inside && !captured) return false;
     pointer_x = x;
@@ -196,6 +218,10 @@ static bool push_mouse(PlatformEvent::Type type, const EmscriptenMouseEvent *e, 
     ev.y = y;
     push(ev);
     return true;
+}
+
+static bool push_mouse(PlatformEvent::Type type, const EmscriptenMouseEvent *e, int button) {
+    return push_pointer(type, e->clientX, e->clientY, button);
 }
 
 static EM_BOOL on_mousedown(int, const EmscriptenMouseEvent *e, void *) {
@@ -267,6 +293,40 @@ extern "C" EMSCRIPTEN_KEEPALIVE void web_picture_arrived() {
     push(ev);
 }
 
+// One finger on the picture is the left button: a tap presses and releases
+// it where it touches, a drag moves the pointer. The finger stays captured
+// by the canvas until it lifts, wherever it goes.
+static long touch_id = -1;
+
+static const EmscriptenTouchPoint *our_touch(const EmscriptenTouchEvent *e) {
+    for (int i = 0; i < e->numTouches; i++)
+        if (e->touches[i].isChanged && e->touches[i].identifier == touch_id) return &e->touches[i];
+    return nullptr;
+}
+
+static EM_BOOL on_touchstart(int, const EmscriptenTouchEvent *e, void *) {
+    if (touch_id >= 0 || e->numTouches != 1) return EM_TRUE;
+    touch_id = e->touches[0].identifier;
+    captured |= 1;
+    push_pointer(PlatformEvent::BUTTON_DOWN, e->touches[0].clientX, e->touches[0].clientY, 1);
+    return EM_TRUE;
+}
+
+static EM_BOOL on_touchmove(int, const EmscriptenTouchEvent *e, void *) {
+    if (const EmscriptenTouchPoint *t = our_touch(e))
+        push_pointer(PlatformEvent::MOUSE_MOVE, t->clientX, t->clientY, 0);
+    return EM_TRUE;
+}
+
+static EM_BOOL on_touchend(int, const EmscriptenTouchEvent *e, void *) {
+    if (const EmscriptenTouchPoint *t = our_touch(e)) {
+        push_pointer(PlatformEvent::BUTTON_UP, t->clientX, t->clientY, 1);
+        captured &= ~1;
+        touch_id = -1;
+    }
+    return EM_TRUE;
+}
+
 // ---------------------------------------------------------------- the backend
 
 static bool web_open(int w, int h, const char *title, int *, std::string *) {
@@ -280,6 +340,11 @@ static bool web_open(int w, int h, const char *title, int *, std::string *) {
     emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, on_mouseup);
     emscripten_set_mousemove_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, on_mousemove);
     web_accept_pictures();
+    // Handled touches make no mouse events of their own in the browser.
+    emscripten_set_touchstart_callback("#canvas", nullptr, EM_TRUE, on_touchstart);
+    emscripten_set_touchmove_callback("#canvas", nullptr, EM_TRUE, on_touchmove);
+    emscripten_set_touchend_callback("#canvas", nullptr, EM_TRUE, on_touchend);
+    emscripten_set_touchcancel_callback("#canvas", nullptr, EM_TRUE, on_touchend);
     mkdir("/downloads", 0777);
     chdir("/downloads");
     last_yield_ms = emscripten_get_now();
@@ -291,6 +356,7 @@ static void web_close() {
     web_refuse_pictures();
     queue.clear();
     captured = 0;
+    touch_id = -1;
     web_offer_saved_files();
 }
 
@@ -334,5 +400,13 @@ static void web_sleep(int ms) {
 }
 
 const Platform platform_window = {
-    web_open, web_close, web_present, web_poll, web_wait, web_pointer, web_sleep, web_poll_window, true,
+    .open = web_open,
+    .close = web_close,
+    .present = web_present,
+    .poll = web_poll,
+    .wait = web_wait,
+    .pointer = web_pointer,
+    .sleep = web_sleep,
+    .poll_window = web_poll_window,
+    .interactive = true,
 };

@@ -2,6 +2,7 @@
 #ifndef RADON_CLI_H
 #define RADON_CLI_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ struct Options {
     bool batch = false;
     std::vector<BatchStep> steps;
     int zoom = 1;
+    uint64_t seed = 1;
     bool help = false;
 };
 

@@ -40,21 +40,22 @@ void getFbp0(void) {
     if (!have_rdn) getRadon();
     Pause("Calculating FBP...", 0);
 
-    // The kernel depends only on ip - iq: kernel[Np + k] = weight(k dp, dp).
+    // The kernel depends only on ip - iq: kernel[Np + k] = weight(k dp, dp),
+    // with the chosen filter's weight.
     std::vector<double> kernel(2 * Np + 1);
-    for (int k = -Np; k <= Np; k++) kernel[Np + k] = weight(k * dp, dp);
+    for (int k = -Np; k <= Np; k++) kernel[Np + k] = current_filter->weight(k * dp, dp);
 
     computeRowsInOrder(
         Nw + 1, [&](int iw) { convolveRow(rdn[iw], kernel.data() + Np, fbp[iw]); },
         drawFilterProgress);
     have_fbp = 1;
+    fbp_by_fft = 0;
 }
 
 void getFbp1(void) {
     std::vector<double> re(Np), im(Np);
     if (!have_rdn) getRadon();
     Pause("Calculating FBP...", 0);
-    const double pi = 3.141592653589793;
     for (int iw = 0; iw <= Nw; iw++) {
         // The centre ray goes to index 0; the sample at p = +xmax takes no part.
         for (int ip = 0; ip < Np; ip++) {
@@ -63,7 +64,7 @@ void getFbp1(void) {
         }
         fft(Np, re.data(), im.data());
         for (int ip = 0; ip < Np; ip++) {
-            double M = sin((ip * pi) / Np) * (((Np / pi) / 2) / pi);
+            double M = current_filter->response(ip);
             re[ip] = re[ip] * M;
             im[ip] = im[ip] * M;
         }
@@ -75,4 +76,5 @@ void getFbp1(void) {
     }
     SetColoredGray(&C, 1.0);
     have_fbp = 1;
+    fbp_by_fft = 1;
 }

@@ -16,6 +16,7 @@ int main(int argc, char **argv) {
         std::fputs(usage_text, stdout);
         return 0;
     }
+    noise_seed = options.seed;
     if (options.batch) runBatch(options.steps);
 
     SetCanvasBackend(GR_BACKEND_WINDOW, options.zoom);

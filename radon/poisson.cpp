@@ -24,20 +24,30 @@ double RandomStream::uniform() { return ((double)(next() >> 11) + 0.5) * 0x1p-53
 static const double ln2_hi = 6.93147180369123816490e-01; // ln 2 in two parts: k * ln2_hi is exact
 static const double ln2_lo = 1.90821492927058770002e-10;
 
-static const double inverse_factorial[15] = {
+// The Taylor coefficients of exp, 1/n!.
+static const double c[15] = {
     1, 1, 1.0 / 2, 1.0 / 6, 1.0 / 24, 1.0 / 120, 1.0 / 720, 1.0 / 5040, 1.0 / 40320, 1.0 / 362880,
     1.0 / 3628800, 1.0 / 39916800, 1.0 / 479001600, 1.0 / 6227020800, 1.0 / 87178291200,
 };
 
 double portableExp(double x) {
-    // x = k ln 2 + r with |r| <= ln 2 / 2; exp(r) by its Taylor series to r^14 / 14!.
+    // x = k ln 2 + r with |r| <= ln 2 / 2; exp(r) by its Taylor series to r^14 / 14!,
+    // summed in pairs (Estrin's scheme) rather than in one long chain.
     double kd = std::floor(x * 1.4426950408889634 + 0.5);
     double r = (x - kd * ln2_hi) - kd * ln2_lo;
-    double p = inverse_factorial[14];
-    for (int n = 13; n >= 0; n--) p = p * r + inverse_factorial[n];
+    double r2 = r * r, r4 = r2 * r2, r8 = r4 * r4;
+    double q0 = (c[0] + c[1] * r) + (c[2] + c[3] * r) * r2;
+    double q1 = (c[4] + c[5] * r) + (c[6] + c[7] * r) * r2;
+    double q2 = (c[8] + c[9] * r) + (c[10] + c[11] * r) * r2;
+    double q3 = (c[12] + c[13] * r) + c[14] * r2;
+    double p = (q0 + q1 * r4) + (q2 + q3 * r4) * r8;
     // 2^k, built from its bits: exact.
     return p * std::bit_cast<double>((uint64_t)((int64_t)kd + 1023) << 52);
 }
+
+// 1 / (2n + 1), the coefficients of atanh(s) / s in s^2.
+static const double d[11] = {1.0,      1.0 / 3,  1.0 / 5,  1.0 / 7,  1.0 / 9, 1.0 / 11,
+                             1.0 / 13, 1.0 / 15, 1.0 / 17, 1.0 / 19, 1.0 / 21};
 
 double portableLog(double x) {
     // x = m 2^e with m in [sqrt(1/2), sqrt(2)); log m = 2 atanh(s), s = (m - 1)/(m + 1).
@@ -48,10 +58,12 @@ double portableLog(double x) {
         m = m * 0.5;
         e = e + 1;
     }
-    double s = (m - 1) / (m + 1), z = s * s;
-    // 2 atanh(s) = 2 s (1 + z/3 + z^2/5 + ...); |s| < 0.172, so z^11 is below an ulp.
-    double sum = 1.0 / 23;
-    for (int k = 10; k >= 0; k--) sum = sum * z + 1.0 / (2 * k + 1);
+    // 2 atanh(s) = 2 s (1 + z/3 + z^2/5 + ...) with z = s^2 < 0.0295: z^11 is below an ulp.
+    double s = (m - 1) / (m + 1), z = s * s, z2 = z * z, z4 = z2 * z2, z8 = z4 * z4;
+    double b0 = (d[0] + d[1] * z) + (d[2] + d[3] * z) * z2;
+    double b1 = (d[4] + d[5] * z) + (d[6] + d[7] * z) * z2;
+    double b2 = (d[8] + d[9] * z) + d[10] * z2;
+    double sum = (b0 + b1 * z4) + b2 * z8;
     return e * ln2_hi + (e * ln2_lo + 2 * s * sum);
 }
 

@@ -33,6 +33,28 @@ for bad in "--nope" "--zoom 9" "--batch" "--batch {7}" "--batch {2001" "extra"; 
         sh -c "[ \$(wc -l <err.txt) -ge 2 ] && grep -q '^usage: radon' err.txt && [ ! -s out.txt ]"
 done
 
+# The lab's ids: 1000 photons, Hann, sinogram, error picture, data, help.
+"$RADON" --batch "{3104}{3004}{83}{101}{100}{63}" >out.txt 2>err.txt; status=$?
+check "the lab's ids run, status 0" [ $status -eq 0 ]
+check "and say so on the status line" sh -c 'grep -qx "Noise: 1000 photons per ray" out.txt &&
+    grep -qx "Filtered: Hann" out.txt && grep -q "^RMS error 0\.[0-9]\{4\} (x4, red: too low)$" out.txt &&
+    grep -qx "Saved 60x128-\*.csv: sinogram, filtered, image" out.txt'
+check "the sinogram file has 61 lines of 129 numbers" \
+    sh -c '[ $(wc -l <60x128-sinogram.csv) -eq 61 ] && [ $(head -n1 60x128-sinogram.csv | tr , "\n" | wc -l) -eq 129 ]'
+check "the image file has 400 lines" [ "$(wc -l <60x128-image.csv)" -eq 400 ]
+mv 60x128-sinogram.csv noisy.csv
+"$RADON" --seed 1 --batch "{3104} d" >/dev/null 2>&1
+check "the default seed is 1: the same noise again" cmp -s noisy.csv 60x128-sinogram.csv
+"$RADON" --seed 18446744073709551615 --batch "{3104} d" >/dev/null 2>&1; status=$?
+check "another seed, another noise" sh -c "[ $status -eq 0 ] && ! cmp -s noisy.csv 60x128-sinogram.csv"
+rm -f ./*.csv
+
+for bad in "--batch {3005}" "--seed" "--seed -1" "--seed 18446744073709551616" "--seed 1x"; do
+    # shellcheck disable=SC2086
+    "$RADON" $bad >out.txt 2>err.txt; status=$?
+    check "'$bad' exits 2 and names the problem" sh -c "[ $status -eq 2 ] && [ -s err.txt ] && [ ! -s out.txt ]"
+done
+
 "$RADON" --help >out.txt 2>err.txt; status=$?
 check "--help exits 0 with the usage on stdout" sh -c "[ $status -eq 0 ] && grep -q '^usage: radon' out.txt"
 
@@ -50,6 +72,11 @@ mkdir full && ln -s /dev/full full/60x128.bmp && cd full || exit 1
 cd ..
 check "a full disk: can't write, and the program goes on" \
     sh -c "[ $status -eq 0 ] && [ \$(grep -c \"can't write 60x128.bmp\" full/err.txt) -eq 2 ]"
+ln -s /dev/full full/60x128-sinogram.csv && cd full || exit 1
+"$RADON" --batch "d" >out.txt 2>err.txt; status=$?
+cd ..
+check "a full disk: can't write the data, no success message" \
+    sh -c "[ $status -eq 0 ] && grep -qx \"can't write 60x128-sinogram.csv\" full/err.txt && ! grep -q Saved full/out.txt"
 check "and /dev/full is still the device" [ -c /dev/full ]
 
 # A file system too small for the picture (mounting needs root).
@@ -60,6 +87,9 @@ if mount -t tmpfs -o size=64k tmpfs small 2>/dev/null; then
     check "a small file system: can't write, status 0" \
         sh -c "[ $status -eq 0 ] && grep -qx \"can't write 60x128.bmp\" err.txt"
     check "and no partial picture is left" [ ! -e small/60x128.bmp ]
+    (cd small && "$RADON" --batch "d" >../out.txt 2>../err.txt)
+    check "a small file system: can't write the data, and no partial file is left" \
+        sh -c "grep -qx \"can't write 60x128-sinogram.csv\" err.txt && [ ! -e small/60x128-sinogram.csv ]"
 else
     echo "skip a small file system: tmpfs cannot be mounted here"
 fi

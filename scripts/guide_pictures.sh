@@ -11,10 +11,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-picture() { # name commands
+picture() { # name commands [format]
     rm -f ./*.bmp
     "$RADON" --batch "$2 s" >/dev/null
-    convert ./*.bmp -strip "PNG8:$out/$1.png"
+    convert ./*.bmp -strip "${3:-PNG8}:$out/$1.png"
 }
 
 picture original      "h"
@@ -31,3 +31,8 @@ picture filter        "f"
 picture disk          "{2001} R"
 picture box           "{2004} {1004} R"
 picture coarse        "{1001} R"
+# The lab. Noise has more grey levels and reds than a palette holds.
+picture lab-noisy-shepp-logan "{3104} R" PNG24
+picture lab-noisy-hann        "{3104} {3004} R" PNG24
+picture lab-sinogram          "S" PNG24
+picture lab-error             "e" PNG24

@@ -56,6 +56,9 @@ void getFbp1(void) {
     std::vector<double> re(Np), im(Np);
     if (!have_rdn) getRadon();
     Pause("Calculating FBP...", 0);
+    // The chosen filter's response, the same for every row.
+    std::vector<double> response(Np);
+    for (int ip = 0; ip < Np; ip++) response[ip] = current_filter->response(ip);
     for (int iw = 0; iw <= Nw; iw++) {
         // The centre ray goes to index 0; the sample at p = +xmax takes no part.
         for (int ip = 0; ip < Np; ip++) {
@@ -64,9 +67,8 @@ void getFbp1(void) {
         }
         fft(Np, re.data(), im.data());
         for (int ip = 0; ip < Np; ip++) {
-            double M = current_filter->response(ip);
-            re[ip] = re[ip] * M;
-            im[ip] = im[ip] * M;
+            re[ip] = re[ip] * response[ip];
+            im[ip] = im[ip] * response[ip];
         }
         fft(-Np, re.data(), im.data());
         for (int ip = 0; ip < Np; ip++) fbp[iw][(Np / 2 + ip) % Np] = re[ip];

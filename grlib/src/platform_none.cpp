@@ -56,6 +56,13 @@ static bool none_poll_window(PlatformEvent *ev) {
 }
 
 const Platform platform_none = {
-    none_open, none_close, none_present, none_poll, none_wait, none_pointer, none_sleep, none_poll_window,
-    false,
+    .open = none_open,
+    .close = none_close,
+    .present = none_present,
+    .poll = none_poll,
+    .wait = none_wait,
+    .pointer = none_pointer,
+    .sleep = none_sleep,
+    .poll_window = none_poll_window,
+    .interactive = false,
 };

@@ -230,5 +230,13 @@ static bool sdl_poll_window(PlatformEvent *ev) {
 static void sdl_sleep(int ms) { SDL_Delay((Uint32)ms); }
 
 const Platform platform_window = {
-    sdl_open, sdl_close, sdl_present, sdl_poll, sdl_wait, sdl_pointer, sdl_sleep, sdl_poll_window, true,
+    .open = sdl_open,
+    .close = sdl_close,
+    .present = sdl_present,
+    .poll = sdl_poll,
+    .wait = sdl_wait,
+    .pointer = sdl_pointer,
+    .sleep = sdl_sleep,
+    .poll_window = sdl_poll_window,
+    .interactive = true,
 };

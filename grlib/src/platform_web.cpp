@@ -283,5 +283,13 @@ static void web_sleep(int ms) {
 }
 
 const Platform platform_window = {
-    web_open, web_close, web_present, web_poll, web_wait, web_pointer, web_sleep, web_poll_window, true,
+    .open = web_open,
+    .close = web_close,
+    .present = web_present,
+    .poll = web_poll,
+    .wait = web_wait,
+    .pointer = web_pointer,
+    .sleep = web_sleep,
+    .poll_window = web_poll_window,
+    .interactive = true,
 };

@@ -1,5 +1,6 @@
 // The lab: the filter and noise settings, the sinograms as pictures, the
 // error picture and the data files.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>

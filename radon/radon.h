@@ -117,7 +117,7 @@ void showIntegral(void);
 
 // ---------------------------------------------------------------- filtering (filter.cpp)
 
-// The reconstruction kernel at offset x for detector spacing dx.
+// Shepp-Logan's kernel (the first filter's weight) at offset x for detector spacing dx.
 double weight(double x, double dx);
 // Filter every projection by direct convolution.
 void getFbp0(void);

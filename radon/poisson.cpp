@@ -1,8 +1,8 @@
 // Poisson counts from an integer random stream, with exp and log of our own.
 #include "poisson.h"
 
-#include <bit>
 #include <cmath>
+#include <cstring>
 
 // splitmix64's finaliser: every input bit moves every output bit.
 static uint64_t mix(uint64_t z) {
@@ -20,6 +20,18 @@ uint64_t RandomStream::next() {
 }
 
 double RandomStream::uniform() { return ((double)(next() >> 11) + 0.5) * 0x1p-53; }
+
+// A double's bits and back (std::bit_cast is missing from the web build's library).
+static uint64_t bitsOf(double x) {
+    uint64_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    return bits;
+}
+static double fromBits(uint64_t bits) {
+    double x;
+    std::memcpy(&x, &bits, sizeof x);
+    return x;
+}
 
 static const double ln2_hi = 6.93147180369123816490e-01; // ln 2 in two parts: k * ln2_hi is exact
 static const double ln2_lo = 1.90821492927058770002e-10;
@@ -42,7 +54,7 @@ double portableExp(double x) {
     double q3 = (c[12] + c[13] * r) + c[14] * r2;
     double p = (q0 + q1 * r4) + (q2 + q3 * r4) * r8;
     // 2^k, built from its bits: exact.
-    return p * std::bit_cast<double>((uint64_t)((int64_t)kd + 1023) << 52);
+    return p * fromBits((uint64_t)((int64_t)kd + 1023) << 52);
 }
 
 // 1 / (2n + 1), the coefficients of atanh(s) / s in s^2.
@@ -51,9 +63,9 @@ static const double d[11] = {1.0,      1.0 / 3,  1.0 / 5,  1.0 / 7,  1.0 / 9, 1.
 
 double portableLog(double x) {
     // x = m 2^e with m in [sqrt(1/2), sqrt(2)); log m = 2 atanh(s), s = (m - 1)/(m + 1).
-    uint64_t bits = std::bit_cast<uint64_t>(x);
+    uint64_t bits = bitsOf(x);
     int e = (int)(bits >> 52) - 1023;
-    double m = std::bit_cast<double>((bits & 0x000fffffffffffffu) | 0x3ff0000000000000u);
+    double m = fromBits((bits & 0x000fffffffffffffu) | 0x3ff0000000000000u);
     if (m >= 1.4142135623730951) {
         m = m * 0.5;
         e = e + 1;

@@ -1,13 +1,13 @@
 // The tomography stages on the four grids, drawing into the no-window canvas.
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "image_object.h"
 #include "radon.h"
 #include "stages.h"
-
-static const int grids[4][2] = {{30, 64}, {60, 128}, {100, 256}, {200, 512}};
 
 // Sets up the grid of the benchmark's argument with a fresh sinogram and
 // filtered sinogram of the phantom.
@@ -18,8 +18,8 @@ static void prepare(benchmark::State &state) {
         InitCanvas(width, height, "bench");
         open = true;
     }
-    const int *grid = grids[state.range(0)];
-    initRadon(grid[0], grid[1]);
+    const GridChoice &grid = grid_choices[state.range(0)];
+    initRadon(grid.N_w, grid.N_p);
     head = head0;
     getRadon();
     getFbp0();
@@ -65,6 +65,55 @@ static void BM_backProjection(benchmark::State &state) {
     for (auto _ : state) drawBackProjection();
 }
 
+// The noise of a whole scan at the setting range(1), on one thread (the
+// scan spreads it over two), with the copy of the noiseless sinogram it starts from.
+static void BM_photonNoise(benchmark::State &state) {
+    prepare(state);
+    current_noise = &noise_choices[state.range(1)];
+    state.SetLabel(std::to_string(Nw) + "x" + std::to_string(Np) + ", " + current_noise->label);
+    std::vector<std::vector<double>> rows(Nw + 1);
+    for (auto _ : state) {
+        for (int iw = 0; iw <= Nw; iw++) {
+            rows[iw].assign(rdn[iw], rdn[iw] + Np + 1);
+            addPhotonNoise(scan_count, iw, rows[iw].data());
+        }
+    }
+    current_noise = &noise_choices[0];
+}
+
+// The lab's commands with their sinograms at hand and the reconstruction
+// current: what they add to the scan and filtering. In batch mode, so that
+// the sinogram's wait ends at once (its status lines go to standard output).
+static void BM_sinograms(benchmark::State &state) {
+    prepare(state);
+    batch_mode = 1;
+    for (auto _ : state) showSinograms();
+    batch_mode = 0;
+}
+
+static void BM_errorPicture(benchmark::State &state) {
+    prepare(state);
+    reconstruct();
+    batch_mode = 1;
+    for (auto _ : state) errorPicture();
+    batch_mode = 0;
+}
+
+// Written into a directory of its own, removed afterwards.
+static void BM_saveData(benchmark::State &state) {
+    prepare(state);
+    reconstruct();
+    const std::filesystem::path home = std::filesystem::current_path();
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "radon_bench_data";
+    std::filesystem::create_directories(dir);
+    std::filesystem::current_path(dir);
+    batch_mode = 1;
+    for (auto _ : state) saveData();
+    batch_mode = 0;
+    std::filesystem::current_path(home);
+    std::filesystem::remove_all(dir);
+}
+
 // Each on the four grids; wall time, and the CPU time of both threads.
 static void onEveryGrid(benchmark::internal::Benchmark *b) {
     b->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
@@ -76,5 +125,10 @@ BENCHMARK(BM_getFbp0)->Apply(onEveryGrid);
 BENCHMARK(BM_getFbp1)->Apply(onEveryGrid);
 BENCHMARK(BM_reconstruct)->Apply(onEveryGrid);
 BENCHMARK(BM_backProjection)->Apply(onEveryGrid);
+// The lab on the finest grid; noise at 1000 and 1000000 photons.
+BENCHMARK(BM_photonNoise)->Args({3, 4})->Args({3, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_sinograms)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_errorPicture)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_saveData)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 BENCHMARK_MAIN();

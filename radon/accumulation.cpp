@@ -59,6 +59,10 @@ void accumulation(double **dat, double r1, double r2) {
                 DrawPoint(ix, iy);
             }
         }
+        // Each picture, drawn on the window, becomes the stored picture too: a
+        // repaint during the hold (a resize, an uncovered window) and "s"
+        // after the demonstration show what is on the screen.
+        FlushBuffer();
         teachingPause(picture_hold);
         if (iw == 0) Pause("Hit return to continue.", 1);
 
@@ -69,9 +73,7 @@ void accumulation(double **dat, double r1, double r2) {
                 DrawPoint(ix, iy);
             }
         }
+        FlushBuffer();
         teachingPause(picture_hold);
     }
-    // The pictures were drawn on the window: the stored picture becomes the
-    // final sum, which "s" saves and a repaint shows.
-    FlushBuffer();
 }

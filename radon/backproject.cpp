@@ -7,10 +7,18 @@
 #include "vector_clones.h"
 #include "window_map.h"
 
+Reconstruction last_reconstruction;
+
+LabSettings currentSettings(void) {
+    return {.object = head, .N_w = Nw, .N_p = Np, .filter = current_filter, .noise = current_noise,
+            .use_fft = use_fft};
+}
+
 void reconstruct(void) {
     if (use_fft) getFbp1();
     else getFbp0();
     drawBackProjection();
+    last_reconstruction.settings = currentSettings();
 }
 
 // One angle's share of a row of pixels inside the disc, fn[first..end-1].
@@ -60,4 +68,6 @@ void drawBackProjection(void) {
             }
         });
     FlushBuffer();
+    // Kept for the error picture and the data files; reconstruct() says what they belong to.
+    last_reconstruction = {.settings = {}, .inside = std::move(inside), .value = std::move(value)};
 }

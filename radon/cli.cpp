@@ -11,7 +11,7 @@
 #include "radon.h"
 
 const char *const usage_text =
-    "usage: radon [--object FILE] [--zoom N] [--batch COMMANDS] [--help] [--version]\n"
+    "usage: radon [--object FILE] [--zoom N] [--seed N] [--batch COMMANDS] [--help] [--version]\n"
     "  (no options)       open the window and wait for keys and menu choices\n"
     "  --batch COMMANDS   run COMMANDS with no window and exit: each character is a key,\n"
     "                     {N} chooses the menu entry with id N, blanks are skipped;\n"
@@ -19,6 +19,7 @@ const char *const usage_text =
     "  --object FILE      scan the picture in FILE (PNG, JPEG, BMP, GIF, ...);\n"
     "                     the menu entry {2005} chooses it again\n"
     "  --zoom N           show the window N times larger (N = 1 to 4)\n"
+    "  --seed N           start the photon noise from N (0 to 2^64 - 1; 1 by default)\n"
     "  --help             show this help\n"
     "  --version          show the version\n";
 
@@ -59,6 +60,20 @@ bool parseBatchCommands(const std::string &commands, std::vector<BatchStep> *ste
     return true;
 }
 
+// A decimal number from 0 to 2^64 - 1, digits only.
+static bool parseSeed(const char *text, uint64_t *seed) {
+    uint64_t value = 0;
+    if (!*text) return false;
+    for (const char *c = text; *c; c++) {
+        if (*c < '0' || *c > '9') return false;
+        const uint64_t digit = *c - '0';
+        if (value > (UINT64_MAX - digit) / 10) return false;
+        value = value * 10 + digit;
+    }
+    *seed = value;
+    return true;
+}
+
 bool parseCommandLine(int argc, char **argv, Options *options, std::string *error) {
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
@@ -87,6 +102,13 @@ bool parseCommandLine(int argc, char **argv, Options *options, std::string *erro
                 return false;
             }
             options->zoom = value[0] - '0';
+        } else if (arg == "--seed") {
+            const char *value = i + 1 < argc ? argv[++i] : nullptr;
+            if (!value || !parseSeed(value, &options->seed)) {
+                *error = std::string("--seed needs a number from 0 to 18446744073709551615") +
+                         (value ? std::string(", not \"") + value + "\"" : "");
+                return false;
+            }
         } else {
             *error = "unknown option \"" + arg + "\"";
             return false;

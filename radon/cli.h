@@ -2,6 +2,7 @@
 #ifndef RADON_CLI_H
 #define RADON_CLI_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ struct Options {
     std::string commands; // of --batch, parsed once the object is loaded
     std::string object;   // a picture file, empty for none
     int zoom = 1;
+    uint64_t seed = 1;
     bool help = false;
     bool version = false;
 };

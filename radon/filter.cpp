@@ -40,21 +40,25 @@ void getFbp0(void) {
     if (!have_rdn) getRadon();
     Pause("Calculating FBP...", 0);
 
-    // The kernel depends only on ip - iq: kernel[Np + k] = weight(k dp, dp).
+    // The kernel depends only on ip - iq: kernel[Np + k] = weight(k dp, dp),
+    // with the chosen filter's weight.
     std::vector<double> kernel(2 * Np + 1);
-    for (int k = -Np; k <= Np; k++) kernel[Np + k] = weight(k * dp, dp);
+    for (int k = -Np; k <= Np; k++) kernel[Np + k] = current_filter->weight(k * dp, dp);
 
     computeRowsInOrder(
         Nw + 1, [&](int iw) { convolveRow(rdn[iw], kernel.data() + Np, fbp[iw]); },
         drawFilterProgress);
     have_fbp = 1;
+    fbp_by_fft = 0;
 }
 
 void getFbp1(void) {
     std::vector<double> re(Np), im(Np);
     if (!have_rdn) getRadon();
     Pause("Calculating FBP...", 0);
-    const double pi = 3.141592653589793;
+    // The chosen filter's response, the same for every row.
+    std::vector<double> response(Np);
+    for (int ip = 0; ip < Np; ip++) response[ip] = current_filter->response(ip);
     for (int iw = 0; iw <= Nw; iw++) {
         // The centre ray goes to index 0; the sample at p = +xmax takes no part.
         for (int ip = 0; ip < Np; ip++) {
@@ -63,9 +67,8 @@ void getFbp1(void) {
         }
         fft(Np, re.data(), im.data());
         for (int ip = 0; ip < Np; ip++) {
-            double M = sin((ip * pi) / Np) * (((Np / pi) / 2) / pi);
-            re[ip] = re[ip] * M;
-            im[ip] = im[ip] * M;
+            re[ip] = re[ip] * response[ip];
+            im[ip] = im[ip] * response[ip];
         }
         fft(-Np, re.data(), im.data());
         for (int ip = 0; ip < Np; ip++) fbp[iw][(Np / 2 + ip) % Np] = re[ip];
@@ -75,4 +78,5 @@ void getFbp1(void) {
     }
     SetColoredGray(&C, 1.0);
     have_fbp = 1;
+    fbp_by_fft = 1;
 }

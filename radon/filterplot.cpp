@@ -1,6 +1,6 @@
-// The filter plot: the reconstruction kernel over eleven detector samples,
-// with a smooth curve that meets twice its value at every whole offset, on
-// three screens (the curve, the kernel, both).
+// The filter plot: the chosen filter's kernel over eleven detector samples,
+// with a smooth curve that meets twice Shepp-Logan's value at every whole
+// offset, on three screens (the curve, the kernel, both).
 #include <cmath>
 #include <vector>
 
@@ -14,7 +14,7 @@ void fillFilterCurves(Point2D *w0, Point2D *w1) {
         double D = 1 - (((x * 4) * 11) * x) * 11;
         // At half offsets both numerator and D vanish; the curve's limit there is 0.
         double c = D == 0 ? 0 : 0.8 * 1.2732395447351628 * (1 + cos((x * 6.283185307179586) * 11)) / D;
-        double k = 0.8 * weight(11 * x, 1.0);
+        double k = 0.8 * current_filter->weight(11 * x, 1.0);
         w0[ix].x = ix;
         w0[ix].y = windowY(c);
         w1[ix].x = ix;

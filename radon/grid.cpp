@@ -12,6 +12,7 @@ double *cn, *sn;
 double **rdn, **fbp;
 double **abuf, **bbuf;
 int have_rdn = 0, have_fbp = 0;
+int fbp_by_fft = 0;
 int use_fft = 0;
 int show_integral = 0;
 Color C = {255, 255, 255, 0, nullptr};

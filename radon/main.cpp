@@ -47,6 +47,7 @@ int main(int argc, char **argv) {
         std::puts("radon " RADON_VERSION);
         return 0;
     }
+    noise_seed = options.seed;
     if (!options.object.empty()) {
         if (!loadObjectFile(options.object.c_str(), &error)) {
             std::fprintf(stderr, "radon: can't read %s: %s\n", options.object.c_str(), error.c_str());

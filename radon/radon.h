@@ -4,8 +4,10 @@
 #ifndef RADON_H
 #define RADON_H
 
+#include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "grlib.h"
 
@@ -19,6 +21,7 @@ extern double *cn, *sn;              // cos and sin of iw*dw, iw = 0..Nw
 extern double **rdn, **fbp;          // sinogram and filtered sinogram [iw][ip]
 extern double **abuf, **bbuf;        // accumulation work images [ix][iy]
 extern int have_rdn, have_fbp;       // freshness of rdn and fbp
+extern int fbp_by_fft;               // 1: fbp was filtered by FFT
 extern int use_fft;                  // 1: reconstruct filters by FFT
 extern int show_integral;            // 1: the transform draws every sample
 extern Color C;                      // white, the source of every grey level
@@ -37,6 +40,12 @@ const Choice *findChoice(std::span<const Choice> choices, int id) {
     for (const Choice &choice : choices)
         if (choice.id == id) return &choice;
     return nullptr;
+}
+
+// The entry after `choice` in `choices`; after the last, the first.
+template <class Choice>
+const Choice *nextChoice(std::span<const Choice> choices, const Choice *choice) {
+    return &choices[(size_t)(choice - choices.data() + 1) % choices.size()];
 }
 
 struct GridChoice {
@@ -72,6 +81,36 @@ extern std::span<const ObjectChoice> object_choices;  // objects.cpp; the pictur
 // The entry of object_choices for `object`, or null.
 const ObjectChoice *choiceOf(Object object);
 
+// ---------------------------------------------------------------- filters (filters.cpp)
+
+struct FilterChoice {
+    const char *label;
+    int id;
+    // The direct path's kernel times 2 pi at offset x for detector spacing
+    // dx, straight lines between whole offsets.
+    double (*weight)(double x, double dx);
+    // The FFT path's factor for frequency index m = 0..Np-1.
+    double (*response)(int m);
+};
+extern const std::span<const FilterChoice> filter_choices;
+extern const FilterChoice *current_filter; // Shepp-Logan at start
+
+// ---------------------------------------------------------------- photon noise (noise.cpp)
+
+struct NoiseChoice {
+    const char *label;
+    int id;
+    int photons; // per ray; 0: no noise
+};
+extern const std::span<const NoiseChoice> noise_choices;
+extern const NoiseChoice *current_noise; // no noise at start
+extern uint64_t noise_seed;              // --seed, 1 by default
+extern uint64_t scan_count;              // scans so far; each scan draws noise of its own
+
+// Replace row iw of scan `scan` (Np + 1 line integrals) by what the current
+// number of photons per ray would measure; nothing without noise.
+void addPhotonNoise(uint64_t scan, int iw, double *row);
+
 // ---------------------------------------------------------------- transform (transform.cpp)
 
 // Compute the sinogram of the current object, animating the scan.
@@ -81,7 +120,7 @@ void showIntegral(void);
 
 // ---------------------------------------------------------------- filtering (filter.cpp)
 
-// The reconstruction kernel at offset x for detector spacing dx.
+// Shepp-Logan's kernel (the first filter's weight) at offset x for detector spacing dx.
 double weight(double x, double dx);
 // Filter every projection by direct convolution.
 void getFbp0(void);
@@ -93,6 +132,26 @@ void getFbp1(void);
 // Filter, then back-project every pixel inside the disc of radius 3.
 void reconstruct(void);
 
+// What a reconstruction depends on.
+struct LabSettings {
+    Object object;
+    int N_w, N_p;
+    const FilterChoice *filter;
+    const NoiseChoice *noise;
+    int use_fft;
+    bool operator==(const LabSettings &) const = default;
+};
+LabSettings currentSettings(void);
+
+// The values of the last back-projection, [iy * width + ix], and the
+// settings of the reconstruction they come from (object null: none).
+struct Reconstruction {
+    LabSettings settings;
+    std::vector<char> inside; // inside the disc of radius 3
+    std::vector<double> value;
+};
+extern Reconstruction last_reconstruction;
+
 // ---------------------------------------------------------------- demonstrations
 
 // Raw and filtered rays and curves for six angles (convolution.cpp).
@@ -102,9 +161,23 @@ void accumulation(double **dat, double r1, double r2);
 // The kernel and its comparison curve on three screens (filterplot.cpp).
 void drawFilter(void);
 
+// ---------------------------------------------------------------- the lab (lab.cpp, help.cpp)
+
+// Make a filter or noise setting current, with its status line.
+void chooseFilter(const FilterChoice *filter);
+void chooseNoise(const NoiseChoice *noise);
+// The sinogram, then the filtered sinogram, as pictures.
+void showSinograms(void);
+// The last reconstruction minus the object, four times, with its RMS.
+void errorPicture(void);
+// The sinogram, filtered sinogram and reconstruction as CSV files.
+void saveData(void);
+// Every key on one screen; the next key brings back the picture before.
+void showHelp(void);
+
 // ---------------------------------------------------------------- shell (shell.cpp)
 
-extern Menu topmenu, demomenu, chpara, chobj;
+extern Menu topmenu, demomenu, chpara, chobj, labmenu;
 // Run the command for a key code or menu id.
 void actionfunc(int c);
 // The status line; with pause non-zero, wait for a key.

@@ -38,6 +38,23 @@ Menu chpara = {params.data(), nullptr, 0, 0};
 static std::vector<MenuItem> objs = menuItems(object_choices);
 Menu chobj = {objs.data(), nullptr, 0, 0};
 
+static std::vector<MenuItem> filters = menuItems(filter_choices);
+static Menu filtermenu = {filters.data(), nullptr, 0, 0};
+
+static std::vector<MenuItem> noises = menuItems(noise_choices);
+static Menu noisemenu = {noises.data(), nullptr, 0, 0};
+
+static MenuItem lab[] = {
+    {"Sinogram", 83, nullptr, 0},
+    {"Filter", 0, &filtermenu, 0},
+    {"Noise", 0, &noisemenu, 0},
+    {"Error picture", 101, nullptr, 0},
+    {"Save data", 100, nullptr, 0},
+    {"Help", 63, nullptr, 0},
+    {nullptr, 0, nullptr, 0},
+};
+Menu labmenu = {lab, nullptr, 0, 0};
+
 bool loadObjectFile(const char *path, std::string *error) {
     if (!loadImageObject(path, error)) return false;
     // The list may have grown by the picture's entry.
@@ -57,6 +74,7 @@ static MenuItem topitems[] = {
     {"Draw Filter", 102, nullptr, 0},
     {"Use FFT (toggle)", 70, nullptr, 0},
     {"Save Image as '(Nw)x(Np).bmp'", 115, nullptr, 0},
+    {"Lab", 0, &labmenu, 0},
     {"Quit", 113, nullptr, 0},
     {nullptr, 0, nullptr, 0},
 };
@@ -157,9 +175,17 @@ void actionfunc(int c) {
     case 'q':
         CloseCanvas();
         std::exit(exitStatus());
+    case 'S': showSinograms(); break;
+    case 'k': chooseFilter(nextChoice(filter_choices, current_filter)); break;
+    case 'n': chooseNoise(nextChoice(noise_choices, current_noise)); break;
+    case 'e': errorPicture(); break;
+    case 'd': saveData(); break;
+    case '?': showHelp(); break;
     default:
         if (const GridChoice *grid = findChoice(grid_choices, c)) selectGrid(grid->N_w, grid->N_p);
         else if (const ObjectChoice *object = findChoice(object_choices, c)) selectObject(object->function);
+        else if (const FilterChoice *filter = findChoice(filter_choices, c)) chooseFilter(filter);
+        else if (const NoiseChoice *noise = findChoice(noise_choices, c)) chooseNoise(noise);
         break;
     }
 }

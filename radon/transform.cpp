@@ -83,6 +83,7 @@ static void drawRayEnds(const Ray &r, double sum) {
 }
 
 void getRadon(void) {
+    const uint64_t scan = scan_count++;
     SetDoubleBuffer(1);
     if (show_integral) {
         // The demonstration draws while it integrates, ray after ray: each
@@ -106,6 +107,7 @@ void getRadon(void) {
                 rdn[iw][ip] = sum * dl;
                 drawRayEnds(r, sum);
             }
+            addPhotonNoise(scan, iw, rdn[iw]);
             if (iw == 0) Pause("Hit Return to Continue.", 1);
             FlushBuffer();
         }
@@ -123,14 +125,13 @@ void getRadon(void) {
                     sampleRays(iw, ip0, lo, hi, g);
                     sumRays(g, lo, hi, &sums[(size_t)iw * rays + ip0]);
                 }
+                for (int ip = 0; ip <= Np; ip++) rdn[iw][ip] = sums[(size_t)iw * rays + ip] * dl;
+                addPhotonNoise(scan, iw, rdn[iw]);
             },
             [&](int iw) {
+                // The detector band shows the noiseless integrals.
                 ClearCanvas();
-                for (int ip = 0; ip <= Np; ip++) {
-                    double sum = sums[(size_t)iw * rays + ip];
-                    rdn[iw][ip] = sum * dl;
-                    drawRayEnds(ray(iw, ip), sum);
-                }
+                for (int ip = 0; ip <= Np; ip++) drawRayEnds(ray(iw, ip), sums[(size_t)iw * rays + ip]);
                 FlushBuffer();
             });
     }

@@ -11,12 +11,13 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-picture() { # name commands [options]
-    name=$1 commands=$2
+picture() { # name commands [format [options]]
+    name=$1 commands=$2 format=${3:-PNG8}
     shift 2
+    [ $# -gt 0 ] && shift
     rm -f ./*.bmp
     "$RADON" "$@" --batch "$commands s" >/dev/null
-    convert ./*.bmp -strip "PNG8:$out/$name.png"
+    convert ./*.bmp -strip "$format:$out/$name.png"
 }
 
 picture original      "h"
@@ -31,7 +32,12 @@ picture filter        "f"
 picture disk          "{2001} R"
 picture box           "{2004} {1004} R"
 picture coarse        "{1001} R"
+# The lab. Noise has more grey levels and reds than a palette holds.
+picture lab-noisy-shepp-logan "{3104} R" PNG24
+picture lab-noisy-hann        "{3104} {3004} R" PNG24
+picture lab-sinogram          "S" PNG24
+picture lab-error             "e" PNG24
 # Your own object: the lesson drawing (scripts/lesson_picture.py) scanned.
-picture chest-original "h"            --object "$out/chest.png"
-picture chest-coarse   "{1001} R"     --object "$out/chest.png"
-picture chest-fine     "{1004} R"     --object "$out/chest.png"
+picture chest-original "h"        PNG8 --object "$out/chest.png"
+picture chest-coarse   "{1001} R" PNG8 --object "$out/chest.png"
+picture chest-fine     "{1004} R" PNG8 --object "$out/chest.png"

@@ -60,7 +60,7 @@ TEST_F(Shell, TheKeyThatEndsAWaitIsNeverRunAsACommand) {
 
 TEST_F(Shell, EveryCodeClearsShowIntegralAndUnknownCodesDoNothing) {
     drawHead();
-    for (int code : {13, 0, 27, (int)'x', 255, 999, 3000}) {
+    for (int code : {13, 0, 27, (int)'x', 255, 999, 3005, 3105}) {
         show_integral = 1;
         have_rdn = 1;
         actionfunc(code);

@@ -11,6 +11,7 @@
 #ifndef GRLIB_H
 #define GRLIB_H
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -156,15 +157,17 @@ void SelectFont(const char *fontname);
 // Text in the current colour; the text cell's bottom edge is the mapped row.
 void DrawString(double x, double y, const char *str);
 
-// ---------------------------------------------------------------- BMP export
+// ---------------------------------------------------------------- saving files
+// A file is written to a new file beside the name and renamed into place: a
+// failed save leaves whatever was at the name as it was, and a link or FIFO
+// at the name is replaced, never written through; a directory or a device
+// at the name is refused. Both return 1 on success; 0 on failure, printing
+// nothing: SaveError() then says why.
 
-// Save the whole back buffer as a 24-bit BMP, with progress messages on the
-// window. The picture is written to a new file beside the name and renamed
-// into place: a failed save leaves whatever was at the name as it was, and a
-// link, FIFO or device at the name is replaced, never written through.
-// Returns 1 on success; 0 on failure, printing nothing: SaveError() then
-// says why.
+// Save the whole back buffer as a 24-bit BMP, with progress messages on the window.
 int SaveImageAs(const char *fname);
+// Save `size` bytes as they are.
+int SaveDataAs(const char *fname, const void *data, size_t size);
 // The last failed save's message, "can't open NAME: REASON" (no file could
 // be made) or "can't write NAME: REASON"; "" after a save that worked.
 const char *SaveError(void);

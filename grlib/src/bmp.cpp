@@ -21,20 +21,13 @@
 //   50      4     biClrImportant   0
 //   54      ...   pixel rows: bottom row first, left to right, each pixel
 //                 blue, green, red; then (w mod 4) zero bytes per row.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "canvas_state.h"
+#include "savefile.h"
 
 namespace grlib {
 
@@ -93,76 +86,13 @@ bool save_bmp24(FILE *fp, int x1, int y1, int x2, int y2) {
 
 using namespace grlib;
 
-static std::string save_error;
-
-// A new file beside `name` (same directory, hidden name), made with the mode
-// any new file gets: 0666 less the umask. Its name in *temp; -1 on failure.
-static int create_beside(const std::string &name, std::string *temp) {
-    static unsigned serial = 0;
-    const size_t slash = name.rfind('/');
-    const std::string prefix = name.substr(0, slash + 1) + "." + name.substr(slash + 1) + "." +
-                               std::to_string(getpid()) + ".";
-    for (int tries = 0; tries < 100; tries++) {
-        *temp = prefix + std::to_string(serial++);
-        int fd = open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
-}
-
-// Write the picture to a new file beside `fname` and rename it into place.
-// A failure leaves no new file behind, and whatever was at the name as it was.
+// Progress messages go on the window once the file is made, "Done!" once it is in place.
 int SaveImageAs(const char *fname) {
-    const std::string name = fname;
-    save_error.clear();
-    auto fail = [&](const char *what, int err) {
-        save_error = std::string(what) + " " + name + ": " + std::strerror(err);
-        return 0;
-    };
-    // A link or a FIFO at the name is replaced; a directory or a device is
-    // never (a device is not a file whose picture could be kept).
-    struct stat at;
-    if (lstat(fname, &at) == 0) {
-        if (S_ISDIR(at.st_mode)) return fail("can't open", EISDIR);
-        if (S_ISCHR(at.st_mode) || S_ISBLK(at.st_mode) || S_ISSOCK(at.st_mode)) return fail("can't open", EEXIST);
-    }
-    std::string temp;
-    int fd = create_beside(name, &temp);
-    if (fd < 0) return fail("can't open", errno);
-    FILE *fp = fdopen(fd, "wb");
-    if (!fp) {
-        const int err = errno;
-        close(fd);
-        unlink(temp.c_str());
-        return fail("can't open", err);
-    }
-    SetColor3f(0.0, 1.0, 0.0);
-    show_message(("Saving Image to \"" + name + "\" ").c_str(), _height / 2 - 14);
-#ifdef SIGXFSZ
-    // Past the file-size limit a write fails (EFBIG) instead of ending the program.
-    void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
-#endif
-    errno = 0;
-    bool ok = save_bmp24(fp, 0, 0, _width, _height) && std::fflush(fp) == 0 && fsync(fd) == 0;
-    int err = errno;
-    // Closing can fail too (a file system that reports late).
-    if (std::fclose(fp) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && std::rename(temp.c_str(), fname) != 0) {
-        ok = false;
-        err = errno;
-    }
-#ifdef SIGXFSZ
-    std::signal(SIGXFSZ, previous);
-#endif
-    if (!ok) {
-        unlink(temp.c_str());
-        return fail("can't write", err ? err : EIO);
-    }
-    show_message("Done!", _height / 2 + 6);
-    return 1;
+    const bool ok = save_replacing(fname, [&](FILE *fp) {
+        SetColor3f(0.0, 1.0, 0.0);
+        show_message(("Saving Image to \"" + std::string(fname) + "\" ").c_str(), _height / 2 - 14);
+        return save_bmp24(fp, 0, 0, _width, _height);
+    });
+    if (ok) show_message("Done!", _height / 2 + 6);
+    return ok;
 }
-
-const char *SaveError(void) { return save_error.c_str(); }

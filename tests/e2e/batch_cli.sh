@@ -35,6 +35,28 @@ for bad in "--nope" "--zoom 9" "--batch" "--batch {7}" "--batch {2001" "extra"; 
         sh -c "[ \$(wc -l <err.txt) -eq 1 ] && grep -q '^radon: .*; usage: radon \[' err.txt && [ ! -s out.txt ]"
 done
 
+# The lab's ids: 1000 photons, Hann, sinogram, error picture, data, help.
+"$RADON" --batch "{3104}{3004}{83}{101}{100}{63}" >out.txt 2>err.txt; status=$?
+check "the lab's ids run, status 0" [ $status -eq 0 ]
+check "and say so on the status line" sh -c 'grep -qx "Noise: 1000 photons per ray" out.txt &&
+    grep -qx "Filtered: Hann" out.txt && grep -q "^RMS error 0\.[0-9]\{4\} (x4, red: too low)$" out.txt &&
+    grep -qx "Saved 60x128-\*.csv: sinogram, filtered, image" out.txt'
+check "the sinogram file has 61 lines of 129 numbers" \
+    sh -c '[ $(wc -l <60x128-sinogram.csv) -eq 61 ] && [ $(head -n1 60x128-sinogram.csv | tr , "\n" | wc -l) -eq 129 ]'
+check "the image file has 400 lines" [ "$(wc -l <60x128-image.csv)" -eq 400 ]
+mv 60x128-sinogram.csv noisy.csv
+"$RADON" --seed 1 --batch "{3104} d" >/dev/null 2>&1
+check "the default seed is 1: the same noise again" cmp -s noisy.csv 60x128-sinogram.csv
+"$RADON" --seed 18446744073709551615 --batch "{3104} d" >/dev/null 2>&1; status=$?
+check "another seed, another noise" sh -c "[ $status -eq 0 ] && ! cmp -s noisy.csv 60x128-sinogram.csv"
+rm -f ./*.csv
+
+for bad in "--batch {3005}" "--seed" "--seed -1" "--seed 18446744073709551616" "--seed 1x"; do
+    # shellcheck disable=SC2086
+    "$RADON" $bad >out.txt 2>err.txt; status=$?
+    check "'$bad' exits 2 and names the problem" sh -c "[ $status -eq 2 ] && [ -s err.txt ] && [ ! -s out.txt ]"
+done
+
 "$RADON" --help >out.txt 2>err.txt; status=$?
 check "--help exits 0 with the usage on stdout" sh -c "[ $status -eq 0 ] && grep -q '^usage: radon' out.txt"
 
@@ -73,6 +95,9 @@ if mount -t tmpfs -o size=64k tmpfs small 2>/dev/null; then
         sh -c "[ $status -eq 1 ] && grep -qx \"can't write 60x128.bmp: No space left on device\" err.txt"
     check "and the earlier file is kept, with nothing beside it" \
         sh -c "grep -qx earlier small/60x128.bmp && [ \"\$(ls -A small)\" = 60x128.bmp ]"
+    (cd small && "$RADON" --batch "d" >../out.txt 2>../err.txt); status=$?
+    check "a full file system: the data can't be written either, status 1, nothing left" \
+        sh -c "[ $status -eq 1 ] && grep -qx \"can't write 60x128-sinogram.csv: No space left on device\" err.txt && [ \"\$(ls -A small)\" = 60x128.bmp ]"
 else
     echo "skip a full file system: tmpfs cannot be mounted here"
 fi

@@ -70,6 +70,20 @@ function nativePicture(commands, options = []) {
     }
 }
 
+// The CSV files the native program writes after the given commands, by name.
+function nativeFiles(commands) {
+    const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'radon-native-'));
+    try {
+        execFileSync(nativeRadon, ['--batch', commands], { cwd: dir, stdio: 'ignore' });
+        const files = {};
+        for (const name of fs.readdirSync(dir).filter((f) => f.endsWith('.csv')))
+            files[name] = fs.readFileSync(path.join(dir, name));
+        return files;
+    } finally {
+        fs.rmSync(dir, { recursive: true, force: true });
+    }
+}
+
 function median(values) {
     const sorted = [...values].sort((a, b) => a - b);
     return sorted[Math.floor(sorted.length / 2)];
@@ -330,6 +344,28 @@ async function main() {
             await page.keyboard.press(k);
         await waitForPicture(page, '"Continue" ends the wait of "a", its slideshow runs to its end, then the menu',
                              30000);
+
+        // The lab: photon noise as the native program draws it (both start
+        // from seed 1), and "d" offering the CSV files with the native numbers.
+        await key('n n n n R', 'a noisy "R" (1000 photons) is the native picture');
+        const native = nativeFiles(`${history} d`);
+        const downloads = [];
+        page.on('download', (d) => downloads.push(d));
+        await page.keyboard.press('d');
+        history += ' d';
+        for (let i = 0; i < 100 && downloads.length < Object.keys(native).length; i++) await page.waitForTimeout(100);
+        const names = downloads.map((d) => d.suggestedFilename()).sort();
+        check('"d" offers the CSV files', names.join() === Object.keys(native).sort().join(), names.join());
+        // The noisy sinogram to the bit; the filtered values go through the
+        // platform's sine and cosine (the FFT), so only to about 1e-12.
+        const numbers = (bytes) => bytes.toString().trim().split(/[,\n]/).map(Number);
+        for (const d of downloads) {
+            const name = d.suggestedFilename(), bytes = fs.readFileSync(await d.path());
+            const a = numbers(bytes), b = native[name] ? numbers(native[name]) : [];
+            const worst = a.length === b.length ? a.reduce((w, v, i) => Math.max(w, Math.abs(v - b[i])), 0) : Infinity;
+            if (name.endsWith('sinogram.csv')) check(`${name} holds the native bytes`, bytes.equals(native[name] || Buffer.alloc(0)));
+            else check(`${name} holds the native numbers to 1e-12`, worst <= 1e-12, `largest difference ${worst}`);
+        }
 
         // "q" ends the program, and the page says so.
         await page.keyboard.press('q');

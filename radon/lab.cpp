@@ -1,0 +1,139 @@
+// The lab: the filter and noise settings, the sinograms as pictures, the
+// error picture and the data files.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "datafile.h"
+#include "radon.h"
+#include "window_map.h"
+
+void chooseFilter(const FilterChoice *filter) {
+    char status[100];
+    current_filter = filter;
+    have_fbp = 0;
+    std::snprintf(status, sizeof status, "Filter: %s", filter->label);
+    Pause(status, 0);
+}
+
+void chooseNoise(const NoiseChoice *noise) {
+    char status[100];
+    current_noise = noise;
+    have_rdn = 0;
+    have_fbp = 0;
+    if (noise->photons) std::snprintf(status, sizeof status, "Noise: %d photons per ray", noise->photons);
+    else std::snprintf(status, sizeof status, "Noise: off");
+    Pause(status, 0);
+}
+
+// ---------------------------------------------------------------- sinograms
+
+// The largest value of the table [iw][ip], or of its magnitude.
+static double largest(double **table, bool magnitude) {
+    double m = magnitude ? 0 : -HUGE_VAL;
+    for (int iw = 0; iw <= Nw; iw++)
+        for (int ip = 0; ip <= Np; ip++) m = std::max(m, magnitude ? fabs(table[iw][ip]) : table[iw][ip]);
+    return m;
+}
+
+// The table [iw][ip] under the status line, angles downward, detector
+// positions across, grey by value / scale (red below 0).
+static void drawTable(double **table, double scale) {
+    for (int iy = 16; iy < height; iy++) {
+        const int iw = ((iy - 16) * (Nw + 1)) / (height - 16);
+        for (int ix = 0; ix < width; ix++) {
+            SetColoredGray(&C, table[iw][(ix * (Np + 1)) / width] / scale);
+            DrawPoint(ix, iy);
+        }
+    }
+}
+
+void showSinograms(void) {
+    char status[100];
+    if (!have_rdn) getRadon();
+    const double M = largest(rdn, false);
+    SetDoubleBuffer(1);
+    drawTable(rdn, M > 0 ? M : 1);
+    Pause("Sinogram. Hit Return to Continue.", 1);
+
+    // As "R" filters: fbp may come from the other path (the demonstrations filter directly).
+    if (!have_fbp || fbp_by_fft != use_fft) {
+        if (use_fft) getFbp1();
+        else getFbp0();
+    }
+    const double Mf = largest(fbp, true);
+    drawTable(fbp, Mf != 0 ? Mf : 1);
+    std::snprintf(status, sizeof status, "Filtered: %s%s", current_filter->label, use_fft ? ", FFT" : "");
+    Pause(status, 0);
+    SetDoubleBuffer(0);
+}
+
+// ---------------------------------------------------------------- error picture
+
+static bool reconstructionIsCurrent(void) { return last_reconstruction.settings == currentSettings(); }
+
+void errorPicture(void) {
+    char status[100];
+    if (!reconstructionIsCurrent()) reconstruct();
+    const Reconstruction &last = last_reconstruction;
+    double sum = 0;
+    int n = 0;
+    SetDoubleBuffer(1);
+    ClearCanvas();
+    for (int iy = 0; iy < height; iy++) {
+        for (int ix = 0; ix < width; ix++) {
+            const size_t i = (size_t)iy * width + ix;
+            if (!last.inside[i]) continue;
+            double e = last.value[i] - head(pixelX(ix), pixelY(iy));
+            SetColoredGray(&C, 4 * e);
+            DrawPoint(ix, iy);
+            sum = sum + e * e;
+            n++;
+        }
+    }
+    FlushBuffer();
+    SetDoubleBuffer(0);
+    std::snprintf(status, sizeof status, "RMS error %.4f (x4, red: too low)", sqrt(sum / n));
+    Pause(status, 0);
+}
+
+// ---------------------------------------------------------------- data files
+
+// rows lines of cols numbers value(r, c), exact in text, comma-separated.
+template <class Value>
+static std::string csvTable(int rows, int cols, Value value) {
+    std::string out;
+    char number[32];
+    for (int r = 0; r < rows; r++) {
+        for (int c = 0; c < cols; c++) {
+            if (c) out += ',';
+            out.append(number, std::snprintf(number, sizeof number, "%.17g", value(r, c)));
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+void saveData(void) {
+    if (!have_rdn) getRadon();
+    std::string saved; // what was written, for the status line
+    auto save = [&saved](const char *what, int rows, int cols, auto value) {
+        char name[100];
+        std::snprintf(name, sizeof name, "%dx%d-%s.csv", Nw, Np, what);
+        if (!writeDataFile(name, csvTable(rows, cols, value))) return;
+        saved += (saved.empty() ? ": " : ", ") + std::string(what);
+    };
+    save("sinogram", Nw + 1, Np + 1, [](int iw, int ip) { return rdn[iw][ip]; });
+    if (have_fbp) save("filtered", Nw + 1, Np + 1, [](int iw, int ip) { return fbp[iw][ip]; });
+    if (reconstructionIsCurrent()) {
+        save("image", height, width, [](int iy, int ix) {
+            const size_t i = (size_t)iy * width + ix;
+            return last_reconstruction.inside[i] ? last_reconstruction.value[i] : 0.0;
+        });
+    }
+    if (saved.empty()) return;
+    char status[100];
+    std::snprintf(status, sizeof status, "Saved %dx%d-*.csv%s", Nw, Np, saved.c_str());
+    Pause(status, 0);
+}

@@ -47,6 +47,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char *radon_state() {
     for (const GridChoice &grid : grid_choices)
         if (grid.N_w == Nw && grid.N_p == Np) json += std::to_string(grid.id) + ",";
     if (const ObjectChoice *object = choiceOf(head)) json += std::to_string(object->id) + ",";
+    json += std::to_string(current_filter->id) + "," + std::to_string(current_noise->id) + ",";
     if (json.back() == ',') json.pop_back();
     // "F" switches the FFT on and off.
     json += "],\"toggles\":{\"" + std::to_string('F') + "\":" + (use_fft ? "true" : "false") + "}}";

@@ -348,6 +348,7 @@ async function main() {
         // The lab: photon noise as the native program draws it (both start
         // from seed 1), and "d" offering the CSV files with the native numbers.
         await key('n n n n R', 'a noisy "R" (1000 photons) is the native picture');
+        check('the page marks the noise setting chosen by key', await marked(page, 3104));
         const native = nativeFiles(`${history} d`);
         const downloads = [];
         page.on('download', (d) => downloads.push(d));

@@ -177,7 +177,7 @@ void showHelp(void);
 
 // ---------------------------------------------------------------- shell (shell.cpp)
 
-extern Menu topmenu, demomenu, chpara, chobj, labmenu;
+extern Menu topmenu, demomenu, chpara, chobj, labmenu, filtermenu, noisemenu;
 // Run the command for a key code or menu id.
 void actionfunc(int c);
 // The status line; with pause non-zero, wait for a key.

@@ -39,10 +39,10 @@ static std::vector<MenuItem> objs = menuItems(object_choices);
 Menu chobj = {objs.data(), nullptr, 0, 0};
 
 static std::vector<MenuItem> filters = menuItems(filter_choices);
-static Menu filtermenu = {filters.data(), nullptr, 0, 0};
+Menu filtermenu = {filters.data(), nullptr, 0, 0};
 
 static std::vector<MenuItem> noises = menuItems(noise_choices);
-static Menu noisemenu = {noises.data(), nullptr, 0, 0};
+Menu noisemenu = {noises.data(), nullptr, 0, 0};
 
 static MenuItem lab[] = {
     {"Sinogram", 83, nullptr, 0},

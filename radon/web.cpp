@@ -24,6 +24,9 @@ static void appendMenu(std::string &json, const Menu *menu) {
         appendString(json, item->label);
         json += ",\"id\":" + std::to_string(item->id);
         if (item->submenu) {
+            // "k" and "n" step through the filters and the noise settings.
+            if (item->submenu == &filtermenu) json += ",\"step\":" + std::to_string('k');
+            if (item->submenu == &noisemenu) json += ",\"step\":" + std::to_string('n');
             json += ",\"submenu\":";
             appendMenu(json, item->submenu);
         }
@@ -32,7 +35,8 @@ static void appendMenu(std::string &json, const Menu *menu) {
     json += ']';
 }
 
-// [{"label": ..., "id": ..., "submenu": [...]}, ...], the top menu's entries.
+// [{"label": ..., "id": ..., "submenu": [...], "step": key}, ...], the top
+// menu's entries; "step" names the key that steps through a submenu.
 extern "C" EMSCRIPTEN_KEEPALIVE const char *radon_menu() {
     static std::string json;
     json.clear();

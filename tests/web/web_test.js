@@ -368,6 +368,9 @@ async function main() {
             else check(`${name} holds the native numbers to 1e-12`, worst <= 1e-12, `largest difference ${worst}`);
         }
 
+        await button(page, 'k'.charCodeAt(0)).click();
+        check('the filter group\'s "Next" button steps to Ram-Lak', await marked(page, 3001));
+
         // "q" ends the program, and the page says so.
         await page.keyboard.press('q');
         const ended = await page.waitForSelector('#ended', { state: 'visible', timeout: 5000 })

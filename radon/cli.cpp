@@ -86,11 +86,21 @@ bool parseCommandLine(int argc, char **argv, Options *options, std::string *erro
                 *error = "--batch needs COMMANDS";
                 return false;
             }
+            // The commands are checked only once the object is loaded: a
+            // second --batch would hide the first one's faults.
+            if (options->batch) {
+                *error = "--batch given twice";
+                return false;
+            }
             options->batch = true;
             options->commands = argv[++i];
         } else if (arg == "--object") {
             if (i + 1 >= argc) {
                 *error = "--object needs FILE";
+                return false;
+            }
+            if (!options->object.empty()) {
+                *error = "--object given twice";
                 return false;
             }
             options->object = argv[++i];

@@ -27,7 +27,7 @@ check "and saves 30x64.bmp" [ -f 30x64.bmp ]
 check "q ends a batch with status 0" [ $status -eq 0 ]
 check "nothing after q runs" [ ! -f 200x512.bmp ]
 
-for bad in "--nope" "--zoom 9" "--batch" "--batch {7}" "--batch {2001" "extra"; do
+for bad in "--nope" "--zoom 9" "--batch" "--batch {7}" "--batch {2001" "extra" "--batch {7} --batch R"; do
     # shellcheck disable=SC2086
     "$RADON" $bad >out.txt 2>err.txt; status=$?
     check "'$bad' exits 2" [ $status -eq 2 ]

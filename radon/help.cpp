@@ -39,8 +39,8 @@ static void putBack(const std::vector<uint32_t> &picture) {
 }
 
 void showHelp(void) {
-    // Both surfaces, since the window may show what the back buffer does not
-    // hold (the accumulation demonstrations draw on the window only).
+    // Both surfaces, since the window may show live drawing that the back
+    // buffer does not hold yet.
     std::vector<uint32_t> shown((size_t)width * height), stored((size_t)width * height);
     for (int iy = 0; iy < height; iy++) {
         for (int ix = 0; ix < width; ix++) {

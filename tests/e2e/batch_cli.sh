@@ -2,14 +2,10 @@
 # The command line as scripts meet it: exit statuses, messages, saved files.
 # usage: batch_cli.sh path/to/radon
 RADON=$(realpath "$1")
+. "$(dirname "$0")/checks.sh"
 work=$(mktemp -d)
 trap 'umount "$work/small" 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work" || exit 1
-failed=0
-check() { # description, condition...
-    desc=$1; shift
-    if "$@"; then echo "ok   $desc"; else echo "FAIL $desc"; failed=$((failed + 1)); fi
-}
 
 "$RADON" --batch "{2001} R s" >out.txt 2>err.txt; status=$?
 cp 60x128.bmp disk0.bmp
@@ -134,5 +130,4 @@ for display in "" :139 garbage; do
         sh -c "[ $status -eq 1 ] && [ \$(wc -l <err.txt) -eq 1 ] && grep -q -- --batch err.txt"
 done
 
-[ $failed -eq 0 ] && echo "batch_cli: all checks passed" || echo "batch_cli: $failed checks failed"
-exit $failed
+finish batch_cli

@@ -2,16 +2,12 @@
 # The program as installed: the files of an install, the desktop entry and
 # manual page as their own tools read them, and the Debian package.
 # usage: install_test.sh BUILD_DIR SOURCE_DIR
+. "$(dirname "$0")/checks.sh"
 build=$(realpath "$1")
 src=$(realpath "$2")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
-failed=0
-check() { # description, condition...
-    desc=$1; shift
-    if "$@"; then echo "ok   $desc"; else echo "FAIL $desc"; failed=$((failed + 1)); fi
-}
 
 DESTDIR=$work/stage cmake --install "$build" --prefix /usr/local >/dev/null
 prefix=$work/stage/usr/local
@@ -56,5 +52,4 @@ check "cpack -G DEB makes a package whose Depends name SDL2" \
     sh -c "dpkg-deb -f '$deb' Depends | grep -q libsdl2"
 check "the package's version is the program's" [ "radon $(dpkg-deb -f "$deb" Version 2>/dev/null)" = "$version" ]
 
-[ $failed -eq 0 ] && echo "install_test: all checks passed" || echo "install_test: $failed checks failed"
-exit $failed
+finish install_test

@@ -76,5 +76,4 @@ check "and says so in one line" sh -c "[ \$(wc -l <'$work/radon.err') -eq 1 ] &&
 wmctrl -c Radon
 wait_exit 10
 
-[ $failed -eq 0 ] && echo "window_test: all checks passed" || echo "window_test: $failed checks failed"
-exit $failed
+finish window_test

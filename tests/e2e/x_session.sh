@@ -89,8 +89,4 @@ batch_picture() { # commands name
     echo "$work/$2"
 }
 
-failed=0
-check() { # description, condition...
-    desc=$1; shift
-    if "$@"; then echo "ok   $desc"; else echo "FAIL $desc"; failed=$((failed + 1)); fi
-}
+. "$(dirname "$0")/checks.sh"

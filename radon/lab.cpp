@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <string>
 
-#include "datafile.h"
 #include "radon.h"
 #include "window_map.h"
 
@@ -99,6 +98,12 @@ void errorPicture(void) {
 }
 
 // ---------------------------------------------------------------- data files
+
+bool writeDataFile(const char *name, const std::string &content) {
+    if (SaveDataAs(name, content.data(), content.size())) return true;
+    noteSaveFailure(SaveError());
+    return false;
+}
 
 // rows lines of cols numbers value(r, c), exact in text, comma-separated.
 template <class Value>

@@ -172,6 +172,9 @@ void showSinograms(void);
 void errorPicture(void);
 // The sinogram, filtered sinogram and reconstruction as CSV files.
 void saveData(void);
+// Save `content` as the file `name`, as pictures are saved. On failure: the
+// reason on stderr and the status line, counted as a failed save; false.
+bool writeDataFile(const char *name, const std::string &content);
 // Every key on one screen; the next key brings back the picture before.
 void showHelp(void);
 

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "datafile.h"
 #include "filterplot.h"
 #include "poisson.h"
 #include "radon_test_canvas.h"

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "image_object.h"
+#include "scan/image_object.h"
 #include "radon.h"
-#include "stages.h"
+#include "reconstruct/stages.h"
 
 // Sets up the grid of the benchmark's argument with a fresh sinogram and
 // filtered sinogram of the phantom.

@@ -3,7 +3,7 @@
 
 #include "radon.h"
 #include "radon_test_canvas.h"
-#include "stages.h"
+#include "reconstruct/stages.h"
 
 TEST(BackProjection, ConstantFilteredSinogramFillsTheDiscWithCTimesPi) {
     ensureTestCanvas();

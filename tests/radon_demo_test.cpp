@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "accumulation.h"
-#include "filterplot.h"
+#include "demos/accumulation.h"
+#include "demos/filterplot.h"
 #include "radon_test_canvas.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "radon.h"
 #include "radon_test_canvas.h"
-#include "stages.h"
+#include "reconstruct/stages.h"
 
 // A fresh sinogram whose every row is 0 but for `value` at `at`.
 static void setRows(int at, double value) {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "cli.h"
-#include "image_object.h"
-#include "objects.h"
+#include "app/cli.h"
+#include "scan/image_object.h"
+#include "scan/objects.h"
 #include "platform.h"
 #include "radon_test_canvas.h"
 

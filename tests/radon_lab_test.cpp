@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "filterplot.h"
-#include "poisson.h"
+#include "demos/filterplot.h"
+#include "scan/poisson.h"
 #include "radon_test_canvas.h"
 #include "window_map.h"
 

@@ -39,7 +39,7 @@ for option in $("$prefix/bin/radon" --help | grep -o -- '--[a-z]*' | sort -u); d
     grep -q -- "$option" page.txt || missing="$missing $option"
 done
 # Every label of the menus and of the lists they are built from.
-sed -n -e 's/^ *{"\([^"]*\)", [0-9].*/\1/p' -e 's/^ *{\.label = "\([^"]*\)".*/\1/p' "$src"/radon/*.cpp >labels.txt
+sed -n -e 's/^ *{"\([^"]*\)", [0-9].*/\1/p' -e 's/^ *{\.label = "\([^"]*\)".*/\1/p' "$src"/radon/*/*.cpp >labels.txt
 while IFS= read -r label; do
     grep -qF -- "$label" page.txt || missing="$missing '$label'"
 done <labels.txt

@@ -1,5 +1,5 @@
 // The command line and the batch mode.
-#include "cli.h"
+#include "app/cli.h"
 
 #include <unistd.h>
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "window_map.h"
-#include "filterplot.h"
+#include "demos/filterplot.h"
 #include "radon.h"
 
 void fillFilterCurves(Point2D *w0, Point2D *w1) {

@@ -1,8 +1,8 @@
 // The test objects and their picture.
 #include <cmath>
 
-#include "image_object.h"
-#include "objects.h"
+#include "scan/image_object.h"
+#include "scan/objects.h"
 #include "radon.h"
 
 Object head = head0;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "image_object.h"
+#include "scan/image_object.h"
 #include "radon.h"
 
 int batch_mode = 0;

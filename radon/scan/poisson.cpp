@@ -1,5 +1,5 @@
 // Poisson counts from an integer random stream, with exp and log of our own.
-#include "poisson.h"
+#include "scan/poisson.h"
 
 #include <cmath>
 #include <cstring>

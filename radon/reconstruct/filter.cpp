@@ -6,7 +6,7 @@
 #include "fft.h"
 #include "parallel_rows.h"
 #include "radon.h"
-#include "stages.h"
+#include "reconstruct/stages.h"
 #include "vector_clones.h"
 
 double weight(double x, double dx) {

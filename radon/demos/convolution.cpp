@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "radon.h"
-#include "ray.h"
+#include "scan/ray.h"
 #include "window_map.h"
 
 // Shade every ray of angle iw by shade * dat[iw][ip] and collect the curve

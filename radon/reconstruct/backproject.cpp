@@ -3,7 +3,7 @@
 
 #include "parallel_rows.h"
 #include "radon.h"
-#include "stages.h"
+#include "reconstruct/stages.h"
 #include "vector_clones.h"
 #include "window_map.h"
 

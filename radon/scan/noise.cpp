@@ -2,7 +2,7 @@
 // through, I0 exp(-p) on average, and the program sees -log(count / I0).
 #include <algorithm>
 
-#include "poisson.h"
+#include "scan/poisson.h"
 #include "radon.h"
 
 static const NoiseChoice noise_table[] = {

@@ -4,7 +4,7 @@
 // with the raw one the blurred "old tomography".
 #include <vector>
 
-#include "accumulation.h"
+#include "demos/accumulation.h"
 #include "radon.h"
 #include "window_map.h"
 

@@ -3,10 +3,10 @@
 #include <cmath>
 #include <vector>
 
-#include "objects.h"
+#include "scan/objects.h"
 #include "parallel_rows.h"
 #include "radon.h"
-#include "ray.h"
+#include "scan/ray.h"
 #include "vector_clones.h"
 #include "window_map.h"
 

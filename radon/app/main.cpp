@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "cli.h"
-#include "image_object.h"
+#include "app/cli.h"
+#include "scan/image_object.h"
 #include "radon.h"
 
 // A standard stream closed by the caller (">&-") keeps its number, so that

@@ -1,11 +1,11 @@
 // A picture file as the test object.
-#include "image_object.h"
+#include "scan/image_object.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "objects.h"
+#include "scan/objects.h"
 #include "radon.h"
 
 // g[j * W + i]: row j from the top, column i from the left; the picture

@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "scan/image_object.h"
-#include "radon.h"
-#include "reconstruct/stages.h"
+#include "lab/lab.h"
 
 // Sets up the grid of the benchmark's argument with a fresh sinogram and
 // filtered sinogram of the phantom.

@@ -1,9 +1,7 @@
 // Back-projection: the disc it draws and the scale of its values.
 #include <gtest/gtest.h>
 
-#include "radon.h"
 #include "radon_test_canvas.h"
-#include "reconstruct/stages.h"
 
 TEST(BackProjection, ConstantFilteredSinogramFillsTheDiscWithCTimesPi) {
     ensureTestCanvas();

@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "demos/accumulation.h"
-#include "demos/filterplot.h"
 #include "radon_test_canvas.h"
 
 namespace {
@@ -31,7 +29,7 @@ int signedLevel(uint32_t rgb) {
 void fillSinograms(double value) {
     for (int iw = 0; iw <= Nw; iw++)
         for (int ip = 0; ip <= Np; ip++) rdn[iw][ip] = fbp[iw][ip] = value;
-    have_rdn = have_fbp = 1;
+    takeHandWrittenSinograms(true);
 }
 
 struct Demo : ::testing::Test {

@@ -2,9 +2,7 @@
 // progress bar and the freshness flags.
 #include <gtest/gtest.h>
 
-#include "radon.h"
 #include "radon_test_canvas.h"
-#include "reconstruct/stages.h"
 
 // A fresh sinogram whose every row is 0 but for `value` at `at`.
 static void setRows(int at, double value) {

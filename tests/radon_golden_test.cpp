@@ -7,9 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "radon.h"
 #include "radon_test_canvas.h"
-#include "reconstruct/stages.h"
 
 static bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 

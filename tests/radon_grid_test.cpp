@@ -1,7 +1,7 @@
 // The sampling grid.
 #include <gtest/gtest.h>
 
-#include "radon.h"
+#include "scan/scan.h"
 
 TEST(Grid, DefaultGridValues) {
     initRadon(60, 128);

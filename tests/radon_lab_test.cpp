@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "demos/filterplot.h"
 #include "scan/poisson.h"
 #include "radon_test_canvas.h"
 #include "window_map.h"
@@ -217,8 +216,7 @@ TEST_F(Lab, SinogramScreensMapAnglesDownAndRaysAcrossAndFilterAsRWould) {
             fbp[iw][ip] = iw == Nw ? 32 : ip - 32; // largest magnitude 32
         }
     }
-    have_rdn = have_fbp = 1;
-    fbp_by_fft = 0;
+    takeHandWrittenSinograms(true);
     testing::internal::CaptureStdout();
     actionfunc('S');
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Sinogram. Hit Return to Continue.\nFiltered: Shepp-Logan\n");
@@ -240,7 +238,9 @@ TEST_F(Lab, SinogramScreensMapAnglesDownAndRaysAcrossAndFilterAsRWould) {
 TEST_F(Lab, ErrorPictureShowsFourTimesTheErrorAndItsRms) {
     head = head3;
     Reconstruction &last = last_reconstruction;
-    last.settings = currentSettings();
+    have_rdn = 1;
+    rdn_scan = 77;
+    last.source = {.scan = 77, .filter = current_filter, .use_fft = 0};
     last.inside.assign((size_t)width * height, 1);
     last.value.resize((size_t)width * height);
     for (int iy = 0; iy < height; iy++)
@@ -259,7 +259,7 @@ TEST_F(Lab, ErrorPictureShowsFourTimesTheErrorAndItsRms) {
     actionfunc('e');
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(out.find("Calculating FBP...\n"), 0u) << out;
-    EXPECT_TRUE(last_reconstruction.settings == currentSettings());
+    EXPECT_TRUE(reconstructionIsCurrent());
 }
 
 TEST_F(Lab, HelpBringsBackBothPicturesAsTheyWere) {
@@ -300,7 +300,7 @@ TEST_F(Lab, DataFilesHoldEveryNumberExactlyAndFailuresLeaveNoFile) {
     initRadon(30, 64);
     for (int iw = 0; iw <= Nw; iw++)
         for (int ip = 0; ip <= Np; ip++) rdn[iw][ip] = 1.0 / (3 + iw * 7 + ip);
-    have_rdn = 1;
+    takeHandWrittenSinograms(false);
     testing::internal::CaptureStdout();
     actionfunc('d');
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Saved 30x64-*.csv: sinogram\n");

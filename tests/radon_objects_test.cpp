@@ -1,7 +1,6 @@
 // The test objects and their picture.
 #include <gtest/gtest.h>
 
-#include "radon.h"
 #include "radon_test_canvas.h"
 
 TEST(Objects, FirstTestThatHoldsAndStrictEdges) {

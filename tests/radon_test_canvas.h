@@ -3,7 +3,9 @@
 #ifndef RADON_TEST_CANVAS_H
 #define RADON_TEST_CANVAS_H
 
-#include "radon.h"
+#include "app/app.h"
+#include "demos/demos.h"
+#include "lab/lab.h"
 
 inline void ensureTestCanvas() {
     static bool open = false;
@@ -13,6 +15,18 @@ inline void ensureTestCanvas() {
     SetCanvasBackend(GR_BACKEND_NONE, 1);
     InitCanvas(width, height, "Radon");
     initRadon(60, 128);
+}
+
+// After a test wrote rdn (and fbp) by hand: they count as a scan of their own
+// (and its filtering with the current filter and path).
+inline void takeHandWrittenSinograms(bool filtered) {
+    static uint64_t scans = 1000000;
+    have_rdn = 1;
+    rdn_scan = ++scans;
+    have_fbp = filtered;
+    fbp_scan = rdn_scan;
+    fbp_filter = current_filter;
+    fbp_by_fft = use_fft;
 }
 
 #endif

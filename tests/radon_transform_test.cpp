@@ -3,7 +3,6 @@
 
 #include <cmath>
 
-#include "radon.h"
 #include "radon_test_canvas.h"
 
 TEST(Radon, DiskChordOnTheCentreRay) {

@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "radon.h"
+#include "app/app.h"
+#include "demos/demos.h"
+#include "lab/lab.h"
 
 const char *const usage_text =
     "usage: radon [--object FILE] [--zoom N] [--seed N] [--batch COMMANDS] [--help] [--version]\n"

@@ -10,7 +10,9 @@
 
 #include "app/cli.h"
 #include "scan/image_object.h"
-#include "radon.h"
+#include "app/app.h"
+#include "demos/demos.h"
+#include "lab/lab.h"
 
 // A standard stream closed by the caller (">&-") keeps its number, so that
 // no file the program opens (a picture being saved) becomes that stream; it

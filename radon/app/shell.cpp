@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "scan/image_object.h"
-#include "radon.h"
+#include "app/app.h"
+#include "demos/demos.h"
+#include "lab/lab.h"
 
 int batch_mode = 0;
 int failed_saves = 0;
@@ -57,6 +59,8 @@ Menu labmenu = {lab, nullptr, 0, 0};
 
 bool loadObjectFile(const char *path, std::string *error) {
     if (!loadImageObject(path, error)) return false;
+    // A new picture is a new object: what was measured of the last one is gone.
+    if (head == imageObject) have_rdn = have_fbp = 0;
     // The list may have grown by the picture's entry.
     objs = menuItems(object_choices);
     chobj.item = objs.data();

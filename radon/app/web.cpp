@@ -5,7 +5,9 @@
 
 #include <string>
 
-#include "radon.h"
+#include "app/app.h"
+#include "demos/demos.h"
+#include "lab/lab.h"
 
 static void appendString(std::string &json, const char *text) {
     json += '"';

@@ -4,8 +4,9 @@
 // with the raw one the blurred "old tomography".
 #include <vector>
 
-#include "demos/accumulation.h"
-#include "radon.h"
+#include "demos/demos.h"
+#include "reconstruct/reconstruct.h"
+#include "scan/scan.h"
 #include "window_map.h"
 
 // Each picture stays up for a moment in the window, so the build-up can be followed.
@@ -40,7 +41,7 @@ static void backProjectAngle(double **dat, int iw, const std::vector<double> &xs
 }
 
 void accumulation(double **dat, double r1, double r2) {
-    if (!have_fbp) getFbp0();
+    if (!filteredIsCurrent(-1)) getFbp0();
     for (int iy = 0; iy < height; iy++)
         for (int ix = 0; ix < width; ix++) abuf[ix][iy] = 0.0;
 

@@ -3,7 +3,9 @@
 // shaded by the filtered values with the filtered curve over the raw one.
 #include <vector>
 
-#include "radon.h"
+#include "demos/demos.h"
+#include "reconstruct/reconstruct.h"
+#include "scan/scan.h"
 #include "scan/ray.h"
 #include "window_map.h"
 
@@ -28,7 +30,7 @@ static void drawAxis(void) {
 }
 
 void convolution(double f1, double f2) {
-    if (!have_fbp) getFbp0();
+    if (!filteredIsCurrent(-1)) getFbp0();
     // One point per detector position: Np + 1 of them, also on the finest grid.
     std::vector<Point2D> rp(Np + 1), fp(Np + 1);
     for (int iw = 0; iw <= Nw; iw += Nw / 5) {

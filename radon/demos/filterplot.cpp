@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "window_map.h"
-#include "demos/filterplot.h"
-#include "radon.h"
+#include "demos/demos.h"
+#include "reconstruct/reconstruct.h"
+#include "scan/scan.h"
 
 void fillFilterCurves(Point2D *w0, Point2D *w1) {
     for (int ix = 0; ix < width; ix++) {

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "radon.h"
+#include "lab/lab.h"
 
 static const char *const help_lines[] = {
     "Keys. A mouse button opens the menu: these and more.",

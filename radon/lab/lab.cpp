@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "radon.h"
+#include "lab/lab.h"
 #include "window_map.h"
 
 void chooseFilter(const FilterChoice *filter) {
@@ -56,8 +56,8 @@ void showSinograms(void) {
     drawTable(rdn, M > 0 ? M : 1);
     Pause("Sinogram. Hit Return to Continue.", 1);
 
-    // As "R" filters: fbp may come from the other path (the demonstrations filter directly).
-    if (!have_fbp || fbp_by_fft != use_fft) {
+    // As "R" filters: fbp may be of an earlier scan, or of the other path (the demonstrations filter directly).
+    if (!filteredIsCurrent(use_fft)) {
         if (use_fft) getFbp1();
         else getFbp0();
     }
@@ -69,8 +69,6 @@ void showSinograms(void) {
 }
 
 // ---------------------------------------------------------------- error picture
-
-static bool reconstructionIsCurrent(void) { return last_reconstruction.settings == currentSettings(); }
 
 void errorPicture(void) {
     char status[100];
@@ -130,7 +128,7 @@ void saveData(void) {
         saved += (saved.empty() ? ": " : ", ") + std::string(what);
     };
     save("sinogram", Nw + 1, Np + 1, [](int iw, int ip) { return rdn[iw][ip]; });
-    if (have_fbp) save("filtered", Nw + 1, Np + 1, [](int iw, int ip) { return fbp[iw][ip]; });
+    if (filteredIsCurrent(use_fft)) save("filtered", Nw + 1, Np + 1, [](int iw, int ip) { return fbp[iw][ip]; });
     if (reconstructionIsCurrent()) {
         save("image", height, width, [](int iy, int ix) {
             const size_t i = (size_t)iy * width + ix;

@@ -2,23 +2,24 @@
 #include <vector>
 
 #include "parallel_rows.h"
-#include "radon.h"
-#include "reconstruct/stages.h"
+#include "reconstruct/reconstruct.h"
+#include "scan/scan.h"
 #include "vector_clones.h"
 #include "window_map.h"
 
 Reconstruction last_reconstruction;
 
-LabSettings currentSettings(void) {
-    return {.object = head, .N_w = Nw, .N_p = Np, .filter = current_filter, .noise = current_noise,
-            .use_fft = use_fft};
+bool reconstructionIsCurrent(void) {
+    const ReconstructionSource &source = last_reconstruction.source;
+    return source.scan != 0 && source.scan == currentScan() &&
+           (!source.filter || (source.filter == current_filter && source.use_fft == use_fft));
 }
 
 void reconstruct(void) {
     if (use_fft) getFbp1();
     else getFbp0();
     drawBackProjection();
-    last_reconstruction.settings = currentSettings();
+    last_reconstruction.source = {.scan = fbp_scan, .filter = fbp_filter, .use_fft = fbp_by_fft};
 }
 
 // One angle's share of a row of pixels inside the disc, fn[first..end-1].
@@ -69,5 +70,5 @@ void drawBackProjection(void) {
         });
     FlushBuffer();
     // Kept for the error picture and the data files; reconstruct() says what they belong to.
-    last_reconstruction = {.settings = {}, .inside = std::move(inside), .value = std::move(value)};
+    last_reconstruction = {.source = {}, .inside = std::move(inside), .value = std::move(value)};
 }

@@ -5,8 +5,8 @@
 
 #include "fft.h"
 #include "parallel_rows.h"
-#include "radon.h"
-#include "reconstruct/stages.h"
+#include "reconstruct/reconstruct.h"
+#include "scan/scan.h"
 #include "vector_clones.h"
 
 double weight(double x, double dx) {
@@ -15,6 +15,21 @@ double weight(double x, double dx) {
     int ix0 = (int)rx;
     int ix1 = ix0 + 1;
     return C * ((ix1 - rx) / (1 - 4 * ix0 * ix0) + (rx - ix0) / (1 - 4 * ix1 * ix1));
+}
+
+uint64_t fbp_scan = 0;
+const FilterChoice *fbp_filter = nullptr;
+
+bool filteredIsCurrent(int path) {
+    return have_fbp && fbp_scan == currentScan() && fbp_filter == current_filter && (path < 0 || fbp_by_fft == path);
+}
+
+// After a filtering: fbp holds the current scan, filtered with the current filter by `path`.
+static void recordFiltering(int path) {
+    have_fbp = 1;
+    fbp_by_fft = path;
+    fbp_scan = currentScan();
+    fbp_filter = current_filter;
 }
 
 void drawFilterProgress(int iw) {
@@ -48,8 +63,7 @@ void getFbp0(void) {
     computeRowsInOrder(
         Nw + 1, [&](int iw) { convolveRow(rdn[iw], kernel.data() + Np, fbp[iw]); },
         drawFilterProgress);
-    have_fbp = 1;
-    fbp_by_fft = 0;
+    recordFiltering(0);
 }
 
 void getFbp1(void) {
@@ -77,6 +91,5 @@ void getFbp1(void) {
         drawFilterProgress(iw);
     }
     SetColoredGray(&C, 1.0);
-    have_fbp = 1;
-    fbp_by_fft = 1;
+    recordFiltering(1);
 }

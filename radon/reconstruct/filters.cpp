@@ -6,7 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "radon.h"
+#include "reconstruct/reconstruct.h"
+#include "scan/scan.h"
 
 static const double pi = 3.141592653589793;
 

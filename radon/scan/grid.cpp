@@ -2,7 +2,7 @@
 // that several stages share.
 #include <cmath>
 
-#include "radon.h"
+#include "scan/scan.h"
 
 int width = 400, height = 400;
 const double xmax = 3.0, ymax = 3.0;
@@ -12,6 +12,7 @@ double *cn, *sn;
 double **rdn, **fbp;
 double **abuf, **bbuf;
 int have_rdn = 0, have_fbp = 0;
+uint64_t rdn_scan = 0;
 int fbp_by_fft = 0;
 int use_fft = 0;
 int show_integral = 0;

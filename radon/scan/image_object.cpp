@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "scan/objects.h"
-#include "radon.h"
+#include "scan/scan.h"
 
 // g[j * W + i]: row j from the top, column i from the left; the picture
 // covers |x| <= half_w, |y| <= half_h with pixels of side s. The negative

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "scan/poisson.h"
-#include "radon.h"
+#include "scan/scan.h"
 
 static const NoiseChoice noise_table[] = {
     {.label = "No noise", .id = 3100, .photons = 0},

@@ -3,7 +3,7 @@
 
 #include "scan/image_object.h"
 #include "scan/objects.h"
-#include "radon.h"
+#include "scan/scan.h"
 
 Object head = head0;
 

@@ -2,7 +2,7 @@
 #ifndef RADON_OBJECTS_H
 #define RADON_OBJECTS_H
 
-#include "radon.h"
+#include "scan/scan.h"
 
 // values[i] = object(x[i], y[i]) for i = 0..n-1, by the object's sampler when it has one.
 void sampleObject(Object object, int n, const double *x, const double *y, double *values);

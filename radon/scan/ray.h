@@ -3,7 +3,7 @@
 #ifndef RADON_RAY_H
 #define RADON_RAY_H
 
-#include "radon.h"
+#include "scan/scan.h"
 
 // The ray of angle iw at detector index ip runs from (x0, y0) to (x1, y1):
 // the segment from (xp, -ymax) to (xp, +ymax) turned by the angle.

@@ -5,7 +5,7 @@
 
 #include "scan/objects.h"
 #include "parallel_rows.h"
-#include "radon.h"
+#include "scan/scan.h"
 #include "scan/ray.h"
 #include "vector_clones.h"
 #include "window_map.h"
@@ -136,8 +136,11 @@ void getRadon(void) {
             });
     }
     have_rdn = 1;
+    rdn_scan = scan + 1;
     SetDoubleBuffer(0);
 }
+
+bool viewMeasured(int) { return true; }
 
 void showIntegral(void) {
     show_integral = 1;

@@ -1,0 +1,26 @@
+// The shell: the menus, the command dispatcher and the command loop.
+#ifndef RADON_APP_H
+#define RADON_APP_H
+
+#include <string>
+
+#include "radon.h"
+
+extern Menu topmenu, demomenu, chpara, chobj, labmenu, filtermenu, noisemenu;
+// Run the command for a key code or menu id.
+void actionfunc(int c);
+// The mouse callback: any button press opens the popup menu.
+void mouse(int button, int state, double x, double y);
+// The drop callback: the file becomes the current object and is drawn.
+void dropped(const char *path);
+// Load the picture file as the object "Image" and add it to "Change Object",
+// without selecting it; false with *error (the reason) when it cannot be read.
+bool loadObjectFile(const char *path, std::string *error);
+// The command loop; never returns.
+void loop(void);
+
+// At exit: a write error on standard output (now or earlier) gives
+// "radon: write error: REASON" on stderr and status 1 (cli.cpp).
+void checkStandardOutputAtExit(void);
+
+#endif

@@ -1,0 +1,27 @@
+// The lab: the filter and noise settings, the sinograms as pictures, the
+// error picture, the data files and the help screen.
+#ifndef RADON_LAB_H
+#define RADON_LAB_H
+
+#include <string>
+
+#include "reconstruct/reconstruct.h"
+#include "scan/scan.h"
+
+// Make a filter or noise setting current, with its status line (lab.cpp).
+void chooseFilter(const FilterChoice *filter);
+void chooseNoise(const NoiseChoice *noise);
+// The sinogram, then the filtered sinogram, as pictures.
+void showSinograms(void);
+// The last reconstruction minus the object, four times, with its RMS.
+void errorPicture(void);
+// The sinogram, filtered sinogram and reconstruction as CSV files.
+void saveData(void);
+// Save `content` as the file `name`, as pictures are saved. On failure: the
+// reason on stderr and the status line, counted as a failed save; false.
+bool writeDataFile(const char *name, const std::string &content);
+
+// Every key on one screen; the next key brings back the picture before (help.cpp).
+void showHelp(void);
+
+#endif

@@ -74,8 +74,6 @@ void errorPicture(void) {
     char status[100];
     if (!reconstructionIsCurrent()) reconstruct();
     const Reconstruction &last = last_reconstruction;
-    double sum = 0;
-    int n = 0;
     SetDoubleBuffer(1);
     ClearCanvas();
     for (int iy = 0; iy < height; iy++) {
@@ -85,13 +83,11 @@ void errorPicture(void) {
             double e = last.value[i] - head(pixelX(ix), pixelY(iy));
             SetColoredGray(&C, 4 * e);
             DrawPoint(ix, iy);
-            sum = sum + e * e;
-            n++;
         }
     }
     FlushBuffer();
     SetDoubleBuffer(0);
-    std::snprintf(status, sizeof status, "RMS error %.4f (x4, red: too low)", sqrt(sum / n));
+    std::snprintf(status, sizeof status, "RMS error %.4f (x4, red: too low)", rmsError(last));
     Pause(status, 0);
 }
 

@@ -1,4 +1,5 @@
 // Reconstruction by filtered back-projection.
+#include <cmath>
 #include <vector>
 
 #include "parallel_rows.h"
@@ -20,6 +21,36 @@ void reconstruct(void) {
     else getFbp0();
     drawBackProjection();
     last_reconstruction.source = {.scan = fbp_scan, .filter = fbp_filter, .use_fft = fbp_by_fft};
+}
+
+double rmsError(const Reconstruction &r) {
+    double sum = 0;
+    int n = 0;
+    for (int iy = 0; iy < height; iy++) {
+        for (int ix = 0; ix < width; ix++) {
+            const size_t i = (size_t)iy * width + ix;
+            if (!r.inside[i]) continue;
+            double e = r.value[i] - head(pixelX(ix), pixelY(iy));
+            sum = sum + e * e;
+            n++;
+        }
+    }
+    return sqrt(sum / n);
+}
+
+// Row iy of the values inside the disc.
+static void drawRow(const char *inside, const double *value, int iy) {
+    for (int ix = 0; ix < width; ix++) {
+        if (!inside[ix]) continue;
+        SetColoredGray(&C, value[ix]);
+        DrawPoint(ix, iy);
+    }
+}
+
+void drawReconstruction(const Reconstruction &r) {
+    ClearCanvas();
+    for (int iy = 0; iy < height; iy++) drawRow(&r.inside[(size_t)iy * width], &r.value[(size_t)iy * width], iy);
+    FlushBuffer();
 }
 
 // One angle's share of a row of pixels inside the disc, fn[first..end-1].
@@ -61,13 +92,7 @@ void drawBackProjection(void) {
     computeRowsInOrder(
         height,
         [&](int iy) { backProjectRow(iy, &inside[(size_t)iy * width], &value[(size_t)iy * width]); },
-        [&](int iy) {
-            for (int ix = 0; ix < width; ix++) {
-                if (!inside[(size_t)iy * width + ix]) continue;
-                SetColoredGray(&C, value[(size_t)iy * width + ix]);
-                DrawPoint(ix, iy);
-            }
-        });
+        [&](int iy) { drawRow(&inside[(size_t)iy * width], &value[(size_t)iy * width], iy); });
     FlushBuffer();
     // Kept for the error picture and the data files; reconstruct() says what they belong to.
     last_reconstruction = {.source = {}, .inside = std::move(inside), .value = std::move(value)};

@@ -73,6 +73,12 @@ struct Reconstruction {
 };
 extern Reconstruction last_reconstruction;
 
+// The root mean square of (value - the object) over the pixels inside the
+// disc, row by row as the error picture sums it.
+double rmsError(const Reconstruction &r);
+// Clear the canvas and draw the values inside the disc as "R" draws them.
+void drawReconstruction(const Reconstruction &r);
+
 // Whether last_reconstruction belongs to the current scan and, when it was
 // filtered, to the current filter and path.
 bool reconstructionIsCurrent(void);

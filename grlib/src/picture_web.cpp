@@ -15,17 +15,19 @@ EM_ASYNC_JS(int, web_decode_picture, (const char *path, int max_side, int *w, in
         const bytes = FS.readFile(UTF8ToString(path));
         const bitmap = await createImageBitmap(new Blob([bytes]),
                                                {colorSpaceConversion: 'none', premultiplyAlpha: 'none'});
-        HEAP32[w >> 2] = bitmap.width;
-        HEAP32[h >> 2] = bitmap.height;
-        if (bitmap.width > max_side || bitmap.height > max_side) {
+        // A closed bitmap is 0 x 0: its size is read while it is open.
+        const width = bitmap.width, height = bitmap.height;
+        HEAP32[w >> 2] = width;
+        HEAP32[h >> 2] = height;
+        if (width > max_side || height > max_side) {
             bitmap.close();
-            stringToUTF8('the picture is ' + bitmap.width + ' x ' + bitmap.height + ' pixels; it must be 1 to ' +
+            stringToUTF8('the picture is ' + width + ' x ' + height + ' pixels; it must be 1 to ' +
                          max_side + ' pixels wide and tall', reason, size);
             return 0;
         }
         const canvas = document.createElement('canvas');
-        canvas.width = bitmap.width;
-        canvas.height = bitmap.height;
+        canvas.width = width;
+        canvas.height = height;
         const context = canvas.getContext('2d', {willReadFrequently: true});
         context.drawImage(bitmap, 0, 0);
         bitmap.close();

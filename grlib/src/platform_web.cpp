@@ -327,6 +327,13 @@ static EM_BOOL on_touchend(int, const EmscriptenTouchEvent *e, void *) {
     return EM_TRUE;
 }
 
+// A cancelled touch ends the press like a lifted finger. The browser's
+// touchcancel cannot be cancelled: asking it to would only be warned about.
+static EM_BOOL on_touchcancel(int type, const EmscriptenTouchEvent *e, void *data) {
+    on_touchend(type, e, data);
+    return EM_FALSE;
+}
+
 // ---------------------------------------------------------------- the backend
 
 static bool web_open(int w, int h, const char *title, int *, std::string *) {
@@ -344,7 +351,7 @@ static bool web_open(int w, int h, const char *title, int *, std::string *) {
     emscripten_set_touchstart_callback("#canvas", nullptr, EM_TRUE, on_touchstart);
     emscripten_set_touchmove_callback("#canvas", nullptr, EM_TRUE, on_touchmove);
     emscripten_set_touchend_callback("#canvas", nullptr, EM_TRUE, on_touchend);
-    emscripten_set_touchcancel_callback("#canvas", nullptr, EM_TRUE, on_touchend);
+    emscripten_set_touchcancel_callback("#canvas", nullptr, EM_TRUE, on_touchcancel);
     mkdir("/downloads", 0777);
     chdir("/downloads");
     last_yield_ms = emscripten_get_now();

@@ -105,7 +105,7 @@ EM_JS(void, web_canvas_rect, (double *rect), {
 // it there only after Tab): then Return and the space bar press that control.
 EM_JS(bool, web_control_has_focus, (), {
     const e = document.activeElement;
-    return !!e && /^(BUTTON|SELECT|INPUT)$/.test(e.tagName);
+    return !!e && /^(BUTTON|SELECT|INPUT|SUMMARY)$/.test(e.tagName);
 });
 
 // The working directory is the download folder: a file the program has

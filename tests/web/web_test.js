@@ -142,6 +142,39 @@ window.radonTest = {
             if (d[i] !== e[i] || d[i + 1] !== e[i + 1] || d[i + 2] !== e[i + 2] || d[i + 3] !== e[i + 3]) n++;
         return n;
     },
+    // Whether the status line's text (7 x 13 cells from x = 10) has the same
+    // cells where \`text\` has the same characters, and different ones elsewhere.
+    statusLineReads(text) {
+        const c = document.getElementById('canvas');
+        const d = c.getContext('2d').getImageData(0, 0, c.width, 16).data;
+        const same = (a, b) => {
+            for (let y = 0; y < 16; y++)
+                for (let x = 0; x < 7; x++)
+                    if (d[(y * c.width + 10 + 7 * a + x) * 4] !== d[(y * c.width + 10 + 7 * b + x) * 4]) return false;
+            return true;
+        };
+        for (let a = 0; a < text.length; a++)
+            for (let b = 0; b < a; b++) if (same(a, b) !== (text[a] === text[b])) return false;
+        return true;
+    },
+    // Whether the panel fits the screen: it and the page do not scroll, every
+    // title and button shown lies on the screen, and of the groups side by
+    // side at most one is open. The ids of the buttons shown.
+    panelFits() {
+        const panel = document.getElementById('panel');
+        const shown = [...panel.querySelectorAll('summary, button')].filter((e) => e.checkVisibility());
+        const onScreen = shown.every((e) => {
+            const r = e.getBoundingClientRect();
+            return r.top >= 0 && r.bottom <= innerHeight && r.left >= 0 && r.right <= innerWidth;
+        });
+        const oneOpen = [...panel.querySelectorAll('details')].every((d) =>
+            [...d.parentNode.children].filter((e) => e.tagName === 'DETAILS' && e.open).length <= 1);
+        const scrolls = document.documentElement.scrollHeight > innerHeight || panel.scrollHeight > panel.clientHeight;
+        return { fits: onScreen && oneOpen && !scrolls, ids: shown.map((e) => e.dataset.id).filter(Boolean) };
+    },
+    openGroups() {
+        return [...document.querySelectorAll('#controls details[open] > summary')].map((s) => s.firstChild.textContent);
+    },
 };`;
 
 // The client position of the middle of program pixel (x, y), however large
@@ -167,9 +200,23 @@ async function opensMenuAt(page, name, x, y, press) {
 
 const button = (page, id) => page.locator(`#controls button[data-id="${id}"]`);
 
-// Whether the page marks the button for menu id `id` as pressed (or not).
+// The button for menu id `id`, the groups folding it opened first.
+async function shownButton(page, id) {
+    await page.evaluate((id) => {
+        const folds = [];
+        for (let d = document.querySelector(`#controls button[data-id="${id}"]`).closest('details'); d;
+             d = d.parentElement.closest('details'))
+            folds.unshift(d);
+        for (const d of folds) d.open = true;
+    }, id);
+    return button(page, id);
+}
+
+// Whether the page marks the button for menu id `id` as pressed (or not),
+// shown or folded away.
 function marked(page, id, pressed = true) {
-    return page.waitForSelector(`#controls button[data-id="${id}"][aria-pressed="${pressed}"]`, { timeout: 5000 })
+    return page.waitForSelector(`#controls button[data-id="${id}"][aria-pressed="${pressed}"]`,
+                                { state: 'attached', timeout: 5000 })
         .then(() => true, () => false);
 }
 
@@ -268,6 +315,35 @@ async function main() {
         });
         check('at 1920 x 1080 the picture is shown twice its size', size.join() === `${2 * SIZE},${2 * SIZE},${SIZE}`,
               size.join());
+
+        // The panel at the projector: each group opened in turn, as a user
+        // would, shows its buttons on the screen; nothing scrolls and the
+        // picture stays where it is. The open groups are there again after a reload.
+        const canvasPlace = () => page.evaluate(() => JSON.stringify(document.getElementById('canvas').getBoundingClientRect()));
+        const place = await canvasPlace();
+        const groups = await page.locator('#controls details').count();
+        const seen = new Set(), unfit = [];
+        for (let i = -1; i < groups; i++) {
+            if (i >= 0) {
+                await page.locator('#controls details > summary').nth(i).click();
+                await page.waitForFunction((i) => document.querySelectorAll('#controls details')[i].open &&
+                                                  window.radonTest.panelFits().fits, i, { timeout: 2000 }).catch(() => {});
+            }
+            const panel = await page.evaluate(() => window.radonTest.panelFits());
+            panel.ids.forEach((id) => seen.add(id));
+            if (!panel.fits || (await canvasPlace()) !== place) unfit.push(i);
+        }
+        const all = await page.evaluate(() => new Set([...document.querySelectorAll('#controls button')]
+            .map((b) => b.dataset.id)).size);
+        check(`at 1920 x 1080 each of ${groups} groups opens with the panel on the screen and the picture in place`,
+              groups >= 4 && unfit.length === 0, unfit.length ? `not with group ${unfit.join(', ')}` : '');
+        check('every button is on the screen with its group open', seen.size === all, `${seen.size} of ${all}`);
+        const open = await page.evaluate(() => window.radonTest.openGroups());
+        await page.reload();
+        await firstPicture();
+        const reopened = await page.waitForFunction((open) => window.radonTest.openGroups().join() === open.join(),
+                                                    open, { timeout: 5000 }).then(() => true, () => false);
+        check('the open groups are open again after a reload', reopened && open.length > 0, open.join('/'));
         const prevented = await page.evaluate(() => {
             const e = new MouseEvent('contextmenu', { bubbles: true, cancelable: true, button: 2 });
             return !document.getElementById('canvas').dispatchEvent(e);
@@ -305,8 +381,8 @@ async function main() {
         check('the FFT button is marked while the FFT is on', await marked(page, 'F'.charCodeAt(0)));
         history += ' F R';
         await expectPicture(page, nativePicture(history));
-        await button(page, 'F'.charCodeAt(0)).click();
-        await button(page, 'R'.charCodeAt(0)).click();
+        await (await shownButton(page, 'F'.charCodeAt(0))).click();
+        await (await shownButton(page, 'R'.charCodeAt(0))).click();
         await waitForPicture(page, 'the buttons "Use FFT" and "Reconstruction" give the picture of "F R"', 20000);
         check('the FFT button is unmarked after it', await marked(page, 'F'.charCodeAt(0), false));
 
@@ -349,6 +425,10 @@ async function main() {
         // from seed 1), and "d" offering the CSV files with the native numbers.
         await key('n n n n R', 'a noisy "R" (1000 photons) is the native picture');
         check('the page marks the noise setting chosen by key', await marked(page, 3104));
+        check('its group names it beside its title', await page.evaluate(() => {
+            const chosen = document.querySelector('#controls button[data-id="3104"]');
+            return chosen.closest('details').querySelector('summary .chosen').textContent === chosen.textContent;
+        }));
         const native = nativeFiles(`${history} d`);
         const downloads = [];
         page.on('download', (d) => downloads.push(d));
@@ -368,7 +448,7 @@ async function main() {
             else check(`${name} holds the native numbers to 1e-12`, worst <= 1e-12, `largest difference ${worst}`);
         }
 
-        await button(page, 'k'.charCodeAt(0)).click();
+        await (await shownButton(page, 'k'.charCodeAt(0))).click();
         check('the filter group\'s "Next" button steps to Ram-Lak', await marked(page, 3001));
 
         // "q" ends the program, and the page says so.
@@ -390,6 +470,9 @@ async function main() {
         const fits = await touch.evaluate(() => document.getElementById('canvas').getBoundingClientRect().width < 390 &&
                                                 document.documentElement.scrollWidth <= 390);
         check('on a phone the picture fits the width of the screen', fits);
+        const below = await touch.evaluate(() => document.getElementById('panel').getBoundingClientRect().top >=
+                                                 document.getElementById('canvas').getBoundingClientRect().bottom);
+        check('on a phone the panel is below the picture', below);
         const tap = (p) => touch.touchscreen.tap(p.x, p.y);
         await opensMenuAt(touch, 'a tap on the picture opens the menu there', 40, 40, tap);
         await tap(await clientPoint(touch, 350, 350));
@@ -401,6 +484,16 @@ async function main() {
         await tap(await clientPoint(touch, 40 + 8, 40 + MENU_ENTRY_TOP + MENU_ENTRY_H + MENU_ENTRY_H / 2));
         await waitForPicture(touch, 'a tap on the second entry runs "Calc Radon"', 20000);
         await touch.screenshot({ path: path.join(outputDir, 'web_phone.png'), fullPage: true });
+        // A touch the browser cancels ends the press; the browser warns if
+        // the page tries to cancel that event, which cannot be cancelled.
+        const warnings = [];
+        touch.on('console', (m) => { if (/Ignored attempt to cancel/.test(m.text())) warnings.push(m.text()); });
+        const cdp = await phone.newCDPSession(touch);
+        const point = await clientPoint(touch, 200, 200);
+        await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [point] });
+        await cdp.send('Input.dispatchTouchEvent', { type: 'touchCancel', touchPoints: [] });
+        await touch.waitForTimeout(300);
+        check('a cancelled touch brings no warning', warnings.length === 0, warnings.join('; '));
         await phone.close();
 
         // Speed: "R" after a fresh start, on two grids (the larger chosen by
@@ -418,7 +511,7 @@ async function main() {
                 firstMs.push(await firstPicture());
                 if (grid) {
                     await expectPicture(page, chosen);
-                    await button(page, grid).click();
+                    await (await shownButton(page, grid)).click();
                     await waitForPicture(page, `the grid's button sets ${grid} (${i + 1})`, 10000);
                     if (i === 0) check('the page marks the chosen grid', await marked(page, grid));
                 }
@@ -446,6 +539,15 @@ async function main() {
         await expectPicture(page, nativePicture('R', ['--object', own]));
         await page.keyboard.press('R');
         await waitForPicture(page, '"R" of a chosen PNG is the native program\'s with --object', 30000);
+        // Too large: the status line gives its size, as on the desktop.
+        const large = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'radon-large-')), '4097x1.png');
+        execFileSync('convert', ['-size', '4097x1', 'xc:gray', large]);
+        await page.setInputFiles('#picture', large);
+        const says = "can't read 4097x1.png: the picture is 4097 x 1 pixels";
+        const read = await page.waitForFunction((says) => window.radonTest.statusLineReads(says), says,
+                                                { polling: 'raf', timeout: 5000 }).then(() => true, () => false);
+        check(`a chosen 4097 x 1 PNG: the status line says "${says}"`, read);
+        fs.rmSync(path.dirname(large), { recursive: true, force: true });
 
         check('the first picture within one second of loading', firstPictureMs <= 1000,
               `${Math.round(firstPictureMs)} ms`);

@@ -4,7 +4,7 @@
 set -e
 PACKAGES="build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev libgtest-dev googletest libbenchmark-dev
   xvfb xdotool x11-apps openbox wmctrl imagemagick xfonts-base python3
-  dpkg-dev file desktop-file-utils man-db $*"
+  dpkg-dev file desktop-file-utils man-db lintian $*"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

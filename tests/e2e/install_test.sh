@@ -12,9 +12,10 @@ cd "$work" || exit 1
 DESTDIR=$work/stage cmake --install "$build" --prefix /usr/local >/dev/null
 prefix=$work/stage/usr/local
 (cd "$prefix" && find . ! -type d | sort) >files.txt
-printf '%s\n' ./bin/radon ./share/applications/radon.desktop \
-    ./share/icons/hicolor/256x256/apps/radon.png ./share/man/man1/radon.1 >expected.txt
-check "an install holds exactly the program, desktop entry, icon and manual page" cmp -s files.txt expected.txt
+printf '%s\n' ./bin/radon ./share/applications/radon.desktop ./share/doc/radon/changelog.gz \
+    ./share/doc/radon/copyright ./share/icons/hicolor/256x256/apps/radon.png ./share/man/man1/radon.1.gz >expected.txt
+check "an install holds exactly the program, desktop entry, changelog, copyright, icon and manual page" \
+    cmp -s files.txt expected.txt
 
 version=$("$prefix/bin/radon" --version); status=$?
 check "the installed radon --version prints 'radon X.Y.Z' and exits 0" \
@@ -30,7 +31,7 @@ desktop-file-validate "$prefix/share/applications/radon.desktop" >validate.txt 2
 check "desktop-file-validate accepts the desktop entry" \
     sh -c "[ $status -eq 0 ] && ! grep -E 'error:|warning:' validate.txt"
 
-page=$prefix/share/man/man1/radon.1
+page=$prefix/share/man/man1/radon.1.gz
 MANWIDTH=80 man --warnings -l "$page" >/dev/null 2>warnings.txt
 check "man renders the page without warnings" [ ! -s warnings.txt ]
 LC_ALL=C MANWIDTH=80 man -l "$page" >page.txt 2>/dev/null
@@ -51,5 +52,9 @@ deb=$(ls "$work"/deb/*.deb 2>/dev/null)
 check "cpack -G DEB makes a package whose Depends name SDL2" \
     sh -c "dpkg-deb -f '$deb' Depends | grep -q libsdl2"
 check "the package's version is the program's" [ "radon $(dpkg-deb -f "$deb" Version 2>/dev/null)" = "$version" ]
+# Warnings are Debian's taste; errors (E:) are faults of the package.
+lintian "$deb" >lintian.txt 2>&1; status=$?
+grep '^E:' lintian.txt
+check "lintian finds no errors in the package" sh -c "[ $status -eq 0 ] && ! grep -q '^E:' lintian.txt"
 
 finish install_test

@@ -58,8 +58,9 @@ void measureRow(uint64_t scan, int iw, double *row) {
             row[ip] = countedIntegral(scan, iw, ip, g * beamTransmission(row[ip]));
             continue;
         }
-        // -ln B(p) is p itself for one energy: no round trip through exp and log.
-        double q = poly ? -portableLog(beamTransmission(row[ip])) : row[ip];
+        // -ln B(p) is p itself for one energy: no round trip through exp and
+        // log. A ray that meets nothing keeps its 0 (rather than -ln 1 = -0).
+        double q = poly && row[ip] != 0 ? -portableLog(beamTransmission(row[ip])) : row[ip];
         if (g != 1) q = q - portableLog(g);
         row[ip] = q;
     }

@@ -64,12 +64,11 @@ static void BM_backProjection(benchmark::State &state) {
     for (auto _ : state) drawBackProjection();
 }
 
-// The noise of a whole scan at the setting range(1), on one thread (the
-// scan spreads it over two), with the copy of the noiseless sinogram it starts from.
-static void BM_photonNoise(benchmark::State &state) {
-    prepare(state);
-    current_noise = &noise_choices[state.range(1)];
-    state.SetLabel(std::to_string(Nw) + "x" + std::to_string(Np) + ", " + current_noise->label);
+// The measurement of the whole ideal sinogram with the settings made, on one
+// thread (the scan spreads it over two), with the copy of the ideal sinogram
+// that each round starts from; the settings go back to the first entries.
+static void measureWholeScan(benchmark::State &state, const char *settings) {
+    state.SetLabel(std::to_string(Nw) + "x" + std::to_string(Np) + ", " + settings);
     std::vector<std::vector<double>> rows(Nw + 1);
     for (auto _ : state) {
         for (int iw = 0; iw <= Nw; iw++) {
@@ -78,26 +77,23 @@ static void BM_photonNoise(benchmark::State &state) {
         }
     }
     current_noise = &noise_choices[0];
+    current_detector = &detector_choices[0];
+    current_beam = &beam_choices[0];
 }
 
-// The measurement of a whole noiseless scan with detector range(1) and beam
-// range(2), on one thread, with the copy of the ideal sinogram it starts
-// from: what these settings add to the scan.
+// The noise of a whole scan at the setting range(1).
+static void BM_photonNoise(benchmark::State &state) {
+    prepare(state);
+    current_noise = &noise_choices[state.range(1)];
+    measureWholeScan(state, current_noise->label);
+}
+
+// Without noise, detector range(1) and beam range(2): what these settings add to the scan.
 static void BM_measurement(benchmark::State &state) {
     prepare(state);
     current_detector = &detector_choices[state.range(1)];
     current_beam = &beam_choices[state.range(2)];
-    state.SetLabel(std::to_string(Nw) + "x" + std::to_string(Np) + ", " + current_detector->label + ", " +
-                   current_beam->label);
-    std::vector<std::vector<double>> rows(Nw + 1);
-    for (auto _ : state) {
-        for (int iw = 0; iw <= Nw; iw++) {
-            rows[iw].assign(rdn[iw], rdn[iw] + Np + 1);
-            measureRow(scan_count, iw, rows[iw].data());
-        }
-    }
-    current_detector = &detector_choices[0];
-    current_beam = &beam_choices[0];
+    measureWholeScan(state, (std::string(current_detector->label) + ", " + current_beam->label).c_str());
 }
 
 // The lab's commands with their sinograms at hand and the reconstruction

@@ -99,9 +99,11 @@ double objectValue(double x, double y) {
 }
 
 void sampleObject(Object object, int n, const double *x, const double *y, double *values) {
-    if (const ObjectChoice *choice = choiceOf(object)) choice->sample(n, x, y, values);
-    else
+    if (const ObjectChoice *choice = choiceOf(object)) {
+        choice->sample(n, x, y, values);
+    } else {
         for (int i = 0; i < n; i++) values[i] = object(x[i], y[i]);
+    }
     if (!metal_insert) return;
     for (int i = 0; i < n; i++)
         if (inMetalPin(x[i], y[i])) values[i] = values[i] + metal_value;

@@ -64,20 +64,36 @@ static void BM_backProjection(benchmark::State &state) {
     for (auto _ : state) drawBackProjection();
 }
 
-// The noise of a whole scan at the setting range(1), on one thread (the
-// scan spreads it over two), with the copy of the noiseless sinogram it starts from.
-static void BM_photonNoise(benchmark::State &state) {
-    prepare(state);
-    current_noise = &noise_choices[state.range(1)];
-    state.SetLabel(std::to_string(Nw) + "x" + std::to_string(Np) + ", " + current_noise->label);
+// The measurement of the whole ideal sinogram with the settings made, on one
+// thread (the scan spreads it over two), with the copy of the ideal sinogram
+// that each round starts from; the settings go back to the first entries.
+static void measureWholeScan(benchmark::State &state, const char *settings) {
+    state.SetLabel(std::to_string(Nw) + "x" + std::to_string(Np) + ", " + settings);
     std::vector<std::vector<double>> rows(Nw + 1);
     for (auto _ : state) {
         for (int iw = 0; iw <= Nw; iw++) {
             rows[iw].assign(rdn[iw], rdn[iw] + Np + 1);
-            addPhotonNoise(scan_count, iw, rows[iw].data());
+            measureRow(scan_count, iw, rows[iw].data());
         }
     }
     current_noise = &noise_choices[0];
+    current_detector = &detector_choices[0];
+    current_beam = &beam_choices[0];
+}
+
+// The noise of a whole scan at the setting range(1).
+static void BM_photonNoise(benchmark::State &state) {
+    prepare(state);
+    current_noise = &noise_choices[state.range(1)];
+    measureWholeScan(state, current_noise->label);
+}
+
+// Without noise, detector range(1) and beam range(2): what these settings add to the scan.
+static void BM_measurement(benchmark::State &state) {
+    prepare(state);
+    current_detector = &detector_choices[state.range(1)];
+    current_beam = &beam_choices[state.range(2)];
+    measureWholeScan(state, (std::string(current_detector->label) + ", " + current_beam->label).c_str());
 }
 
 // The lab's commands with their sinograms at hand and the reconstruction
@@ -126,6 +142,8 @@ BENCHMARK(BM_reconstruct)->Apply(onEveryGrid);
 BENCHMARK(BM_backProjection)->Apply(onEveryGrid);
 // The lab on the finest grid; noise at 1000 and 1000000 photons.
 BENCHMARK(BM_photonNoise)->Args({3, 4})->Args({3, 1})->Unit(benchmark::kMillisecond);
+// The ideal scanner, a weak detector, the polychromatic beam, both.
+BENCHMARK(BM_measurement)->Args({3, 0, 0})->Args({3, 2, 0})->Args({3, 0, 1})->Args({3, 2, 1})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_sinograms)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_errorPicture)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_saveData)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();

@@ -37,6 +37,20 @@ picture lab-noisy-shepp-logan "{3104} R" PNG24
 picture lab-noisy-hann        "{3104} {3004} R" PNG24
 picture lab-sinogram          "S" PNG24
 picture lab-error             "e" PNG24
+# Imperfect scans: the cause in the filtered sinogram, the effect in the reconstruction.
+picture artifacts-views-sinogram    "{3202} S" PNG24
+picture artifacts-views             "{3202} R" PNG24
+picture artifacts-wedge-sinogram    "{3205} S" PNG24
+picture artifacts-wedge             "{3205} R" PNG24
+picture artifacts-detector-sinogram "{3302} S" PNG24
+picture artifacts-detector          "{3302} R" PNG24
+picture artifacts-beam-sinogram     "{2001} {3401} S" PNG24
+picture artifacts-beam              "{2001} {3401} e" PNG24
+picture artifacts-metal-sinogram    "m S" PNG24
+picture artifacts-metal             "m R" PNG24
+picture artifacts-metal-beam        "{1004} m {3401} R" PNG24
+picture artifacts-metal-noise-sinogram "m {3104} S" PNG24
+picture artifacts-metal-noise       "m {3104} R" PNG24
 # Your own object: the lesson drawing (scripts/lesson_picture.py) scanned.
 picture chest-original "h"        PNG8 --object "$out/chest.png"
 picture chest-coarse   "{1001} R" PNG8 --object "$out/chest.png"

@@ -164,7 +164,7 @@ TEST_F(Lab, NoisyLineIntegralsHaveTheVarianceOfTheirPhotonCounts) {
     std::vector<double> row(Np + 1);
     for (uint64_t scan = 0; scan < 100; scan++) {
         for (int ip = 0; ip <= Np; ip++) row[ip] = 3.0 * ip / Np;
-        addPhotonNoise(scan, 0, row.data());
+        measureRow(scan, 0, row.data());
         for (int ip = 0; ip <= Np; ip++) {
             double p = 3.0 * ip / Np, r = (row[ip] - p) * std::sqrt(10000 * std::exp(-p));
             sum += r;
@@ -198,7 +198,7 @@ TEST_F(Lab, NoiseIsReproducibleBySeedWhateverThreadComputesARow) {
     current_noise = &noise_choices[4];
     int differ = 0;
     for (int iw = 0; iw <= Nw; iw++) {
-        addPhotonNoise(40, iw, &plain[(size_t)iw * (Np + 1)]);
+        measureRow(40, iw, &plain[(size_t)iw * (Np + 1)]);
         for (int ip = 0; ip <= Np; ip++)
             differ += std::memcmp(&plain[(size_t)iw * (Np + 1) + ip], &noisy[(size_t)iw * (Np + 1) + ip], 8) != 0;
     }

@@ -7,6 +7,7 @@
 #include "radon.h"
 
 extern Menu topmenu, demomenu, chpara, chobj, labmenu, filtermenu, noisemenu;
+extern Menu viewsmenu, detectormenu, beammenu;
 // Run the command for a key code or menu id.
 void actionfunc(int c);
 // The mouse callback: any button press opens the popup menu.

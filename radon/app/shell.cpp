@@ -46,10 +46,23 @@ Menu filtermenu = {filters.data(), nullptr, 0, 0};
 static std::vector<MenuItem> noises = menuItems(noise_choices);
 Menu noisemenu = {noises.data(), nullptr, 0, 0};
 
+static std::vector<MenuItem> views = menuItems(views_choices);
+Menu viewsmenu = {views.data(), nullptr, 0, 0};
+
+static std::vector<MenuItem> detectors = menuItems(detector_choices);
+Menu detectormenu = {detectors.data(), nullptr, 0, 0};
+
+static std::vector<MenuItem> beams = menuItems(beam_choices);
+Menu beammenu = {beams.data(), nullptr, 0, 0};
+
 static MenuItem lab[] = {
     {"Sinogram", 83, nullptr, 0},
     {"Filter", 0, &filtermenu, 0},
     {"Noise", 0, &noisemenu, 0},
+    {"Views", 0, &viewsmenu, 0},
+    {"Detector", 0, &detectormenu, 0},
+    {"Beam", 0, &beammenu, 0},
+    {"Metal insert (toggle)", 109, nullptr, 0},
     {"Error picture", 101, nullptr, 0},
     {"Save data", 100, nullptr, 0},
     {"Help", 63, nullptr, 0},
@@ -182,6 +195,10 @@ void actionfunc(int c) {
     case 'S': showSinograms(); break;
     case 'k': chooseFilter(nextChoice(filter_choices, current_filter)); break;
     case 'n': chooseNoise(nextChoice(noise_choices, current_noise)); break;
+    case 'v': chooseViews(nextChoice(views_choices, current_views)); break;
+    case 'g': chooseDetector(nextChoice(detector_choices, current_detector)); break;
+    case 'b': chooseBeam(nextChoice(beam_choices, current_beam)); break;
+    case 'm': toggleMetal(); break;
     case 'e': errorPicture(); break;
     case 'd': saveData(); break;
     case '?': showHelp(); break;
@@ -190,6 +207,9 @@ void actionfunc(int c) {
         else if (const ObjectChoice *object = findChoice(object_choices, c)) selectObject(object->function);
         else if (const FilterChoice *filter = findChoice(filter_choices, c)) chooseFilter(filter);
         else if (const NoiseChoice *noise = findChoice(noise_choices, c)) chooseNoise(noise);
+        else if (const ViewsChoice *views = findChoice(views_choices, c)) chooseViews(views);
+        else if (const DetectorChoice *detector = findChoice(detector_choices, c)) chooseDetector(detector);
+        else if (const BeamChoice *beam = findChoice(beam_choices, c)) chooseBeam(beam);
         break;
     }
 }

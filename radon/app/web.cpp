@@ -18,6 +18,14 @@ static void appendString(std::string &json, const char *text) {
     json += '"';
 }
 
+// The keys that step through a submenu's entries.
+static const struct {
+    const Menu *menu;
+    char key;
+} stepping_keys[] = {
+    {&filtermenu, 'k'}, {&noisemenu, 'n'}, {&viewsmenu, 'v'}, {&detectormenu, 'g'}, {&beammenu, 'b'},
+};
+
 static void appendMenu(std::string &json, const Menu *menu) {
     json += '[';
     for (const MenuItem *item = menu->item; item->label; item++) {
@@ -26,9 +34,8 @@ static void appendMenu(std::string &json, const Menu *menu) {
         appendString(json, item->label);
         json += ",\"id\":" + std::to_string(item->id);
         if (item->submenu) {
-            // "k" and "n" step through the filters and the noise settings.
-            if (item->submenu == &filtermenu) json += ",\"step\":" + std::to_string('k');
-            if (item->submenu == &noisemenu) json += ",\"step\":" + std::to_string('n');
+            for (const auto &stepping : stepping_keys)
+                if (item->submenu == stepping.menu) json += ",\"step\":" + std::to_string(stepping.key);
             json += ",\"submenu\":";
             appendMenu(json, item->submenu);
         }
@@ -53,9 +60,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char *radon_state() {
     for (const GridChoice &grid : grid_choices)
         if (grid.N_w == Nw && grid.N_p == Np) json += std::to_string(grid.id) + ",";
     if (const ObjectChoice *object = choiceOf(head)) json += std::to_string(object->id) + ",";
-    json += std::to_string(current_filter->id) + "," + std::to_string(current_noise->id) + ",";
-    if (json.back() == ',') json.pop_back();
-    // "F" switches the FFT on and off.
-    json += "],\"toggles\":{\"" + std::to_string('F') + "\":" + (use_fft ? "true" : "false") + "}}";
+    for (int id : {current_filter->id, current_noise->id, current_views->id, current_detector->id, current_beam->id})
+        json += std::to_string(id) + ",";
+    json.pop_back();
+    // "F" switches the FFT on and off, "m" the metal insert.
+    json += "],\"toggles\":{\"" + std::to_string('F') + "\":" + (use_fft ? "true" : "false") + ",\"" +
+            std::to_string('m') + "\":" + (metal_insert ? "true" : "false") + "}}";
     return json.c_str();
 }

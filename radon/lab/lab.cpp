@@ -1,5 +1,5 @@
-// The lab: the filter and noise settings, the sinograms as pictures, the
-// error picture and the data files.
+// The lab: the filter, noise and scanner settings, the sinograms as
+// pictures, the error picture and the data files.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -24,6 +24,29 @@ void chooseNoise(const NoiseChoice *noise) {
     if (noise->photons) std::snprintf(status, sizeof status, "Noise: %d photons per ray", noise->photons);
     else std::snprintf(status, sizeof status, "Noise: off");
     Pause(status, 0);
+}
+
+// A setting of the scanner: the sinogram and what was filtered from it go.
+template <class Choice>
+static void chooseScanSetting(const Choice *&current, const Choice *choice, const char *what) {
+    char status[100];
+    current = choice;
+    have_rdn = 0;
+    have_fbp = 0;
+    std::snprintf(status, sizeof status, "%s: %s", what, choice->label);
+    Pause(status, 0);
+}
+
+void chooseViews(const ViewsChoice *views) { chooseScanSetting(current_views, views, "Views"); }
+void chooseDetector(const DetectorChoice *detector) { chooseScanSetting(current_detector, detector, "Detector"); }
+void chooseBeam(const BeamChoice *beam) { chooseScanSetting(current_beam, beam, "Beam"); }
+
+void toggleMetal(void) {
+    metal_insert = !metal_insert;
+    have_rdn = 0;
+    have_fbp = 0;
+    drawHead();
+    Pause(metal_insert ? "Metal: on" : "Metal: off", 0);
 }
 
 // ---------------------------------------------------------------- sinograms
@@ -80,7 +103,7 @@ void errorPicture(void) {
         for (int ix = 0; ix < width; ix++) {
             const size_t i = (size_t)iy * width + ix;
             if (!last.inside[i]) continue;
-            double e = last.value[i] - head(pixelX(ix), pixelY(iy));
+            double e = last.value[i] - objectValue(pixelX(ix), pixelY(iy));
             SetColoredGray(&C, 4 * e);
             DrawPoint(ix, iy);
         }

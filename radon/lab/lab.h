@@ -11,6 +11,12 @@
 // Make a filter or noise setting current, with its status line (lab.cpp).
 void chooseFilter(const FilterChoice *filter);
 void chooseNoise(const NoiseChoice *noise);
+// The scanner's settings: views, detector, beam, and the metal insert (drawn
+// with the object). Each discards the sinogram, with its status line.
+void chooseViews(const ViewsChoice *views);
+void chooseDetector(const DetectorChoice *detector);
+void chooseBeam(const BeamChoice *beam);
+void toggleMetal(void);
 // The sinogram, then the filtered sinogram, as pictures.
 void showSinograms(void);
 // The last reconstruction minus the object, four times, with its RMS.

@@ -30,7 +30,7 @@ double rmsError(const Reconstruction &r) {
         for (int ix = 0; ix < width; ix++) {
             const size_t i = (size_t)iy * width + ix;
             if (!r.inside[i]) continue;
-            double e = r.value[i] - head(pixelX(ix), pixelY(iy));
+            double e = r.value[i] - objectValue(pixelX(ix), pixelY(iy));
             sum = sum + e * e;
             n++;
         }
@@ -79,9 +79,13 @@ void backProjectRow(int iy, char *in, double *fn) {
     }
     // x grows with ix, so the disc meets the row in one run of pixels. With
     // the angles outermost each pixel still sums them in order, and the
-    // pixels' sums go in step. Row iw = Nw (the half-turn) takes no part.
-    for (int iw = 0; iw < Nw; iw++) backProjectAngle(iw, first, end, xs.data(), y, fn);
-    for (int ix = first; ix < end; ix++) fn[ix] = fn[ix] * dw;
+    // pixels' sums go in step. Row iw = Nw (the half-turn) takes no part,
+    // nor do views left out (their rows are 0).
+    for (int iw = 0; iw < Nw; iw++)
+        if (viewMeasured(iw)) backProjectAngle(iw, first, end, xs.data(), y, fn);
+    // A sparse view stands for `step` angles (1 * dw is dw exactly).
+    const double angle = current_views->step * dw;
+    for (int ix = first; ix < end; ix++) fn[ix] = fn[ix] * angle;
 }
 
 void drawBackProjection(void) {

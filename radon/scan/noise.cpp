@@ -1,5 +1,6 @@
 // Photon noise: each ray's reading is a count of the photons that get
-// through, I0 exp(-p) on average, and the program sees -log(count / I0).
+// through, I0 T on average (T = exp(-p) for an ideal scanner), and the
+// program sees -log(count / I0).
 #include <algorithm>
 
 #include "scan/poisson.h"
@@ -17,13 +18,10 @@ const NoiseChoice *current_noise = &noise_table[0];
 uint64_t noise_seed = 1;
 uint64_t scan_count = 0;
 
-void addPhotonNoise(uint64_t scan, int iw, double *row) {
-    if (current_noise->photons == 0) return;
+double countedIntegral(uint64_t scan, int iw, int ip, double transmission) {
     const double photons = current_noise->photons;
-    for (int ip = 0; ip <= Np; ip++) {
-        // A stream per ray: the counts do not depend on which thread draws them, or when.
-        RandomStream random(noise_seed, scan, (uint64_t)iw, (uint64_t)ip);
-        int64_t count = poissonCount(photons * portableExp(-row[ip]), random);
-        row[ip] = -portableLog((double)std::max<int64_t>(count, 1) / photons);
-    }
+    // A stream per ray: the counts do not depend on which thread draws them, or when.
+    RandomStream random(noise_seed, scan, (uint64_t)iw, (uint64_t)ip);
+    int64_t count = poissonCount(photons * transmission, random);
+    return -portableLog((double)std::max<int64_t>(count, 1) / photons);
 }

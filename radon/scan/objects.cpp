@@ -1,4 +1,5 @@
-// The test objects and their picture.
+// The test objects, the metal insert, and their picture.
+#include <algorithm>
 #include <cmath>
 
 #include "scan/image_object.h"
@@ -81,17 +82,40 @@ const ObjectChoice *choiceOf(Object object) {
     return nullptr;
 }
 
+bool metal_insert = false;
+
+// What the pins add to the object inside them.
+static const double metal_value = 8;
+
+bool inMetalPin(double x, double y) {
+    // The pins lie mirrored about the y axis.
+    return sq(fabs(x) - 0.7) + sq(y + 1.2) < 0.15 * 0.15;
+}
+
+double objectValue(double x, double y) {
+    double value = head(x, y);
+    if (metal_insert && inMetalPin(x, y)) value = value + metal_value;
+    return value;
+}
+
 void sampleObject(Object object, int n, const double *x, const double *y, double *values) {
     if (const ObjectChoice *choice = choiceOf(object)) {
         choice->sample(n, x, y, values);
-        return;
+    } else {
+        for (int i = 0; i < n; i++) values[i] = object(x[i], y[i]);
     }
-    for (int i = 0; i < n; i++) values[i] = object(x[i], y[i]);
+    if (!metal_insert) return;
+    for (int i = 0; i < n; i++)
+        if (inMetalPin(x[i], y[i])) values[i] = values[i] + metal_value;
 }
+
+// The pins reach |(0.7, -1.2)| + 0.15 = 1.539 from the centre.
+static const double metal_radius = 1.54;
 
 double objectRadius(Object object) {
     const ObjectChoice *choice = choiceOf(object);
-    return choice ? choice->radius : HUGE_VAL;
+    const double radius = choice ? choice->radius : HUGE_VAL;
+    return metal_insert ? std::max(radius, metal_radius) : radius;
 }
 
 // Each pixel samples the world point at its top-left corner, y upward.
@@ -100,7 +124,7 @@ void drawHead(void) {
         for (int ix = 0; ix < width; ix++) {
             double x = 2 * ((ix - 0.5 * width) * xmax) / height;
             double y = 2 * ((0.5 * height - iy) * ymax) / height;
-            SetColoredGray(&C, head(x, y));
+            SetColoredGray(&C, objectValue(x, y));
             DrawPoint(ix, iy);
         }
     }

@@ -4,11 +4,13 @@
 
 #include "scan/scan.h"
 
-// values[i] = object(x[i], y[i]) for i = 0..n-1, by the object's sampler when it has one.
+// values[i] = object(x[i], y[i]) for i = 0..n-1, by the object's sampler when
+// it has one, with the metal pins added when they are in.
 void sampleObject(Object object, int n, const double *x, const double *y, double *values);
 
-// A radius about the origin beyond which the object is 0 (HUGE_VAL when
-// nothing is known): rays and samples farther out need not be sampled.
+// A radius about the origin beyond which the object, with the metal pins
+// when they are in, is 0 (HUGE_VAL when nothing is known): rays and samples
+// farther out need not be sampled.
 double objectRadius(Object object);
 
 // Put the picture's entry (imageObject) on the list of objects, with the

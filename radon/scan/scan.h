@@ -27,8 +27,17 @@ double head1(double x, double y);    // Disk0
 double head2(double x, double y);    // Disk1
 double head3(double x, double y);    // Box0
 double head4(double x, double y);    // Box1
-// Paint the current object into the drawing target, pixel by pixel.
+// Paint the current object (with the metal insert) into the drawing target, pixel by pixel.
 void drawHead(void);
+
+// The metal insert: two pins of radius 0.15 about (0.7, -1.2) and
+// (-0.7, -1.2) that add 8 to whichever object is current. Off at start.
+extern bool metal_insert;
+// Whether (x, y) lies inside one of the pins.
+bool inMetalPin(double x, double y);
+// The current object at (x, y), with the pins when they are in: what "h"
+// draws, the scan measures and "e" compares with.
+double objectValue(double x, double y);
 
 // values[i] = object(x[i], y[i]) for i = 0..n-1.
 typedef void (*ObjectSampler)(int n, const double *x, const double *y, double *values);
@@ -56,9 +65,53 @@ extern const NoiseChoice *current_noise; // no noise at start
 extern uint64_t noise_seed;              // --seed, 1 by default
 extern uint64_t scan_count;              // scans so far; each scan draws noise of its own
 
-// Replace row iw of scan `scan` (Np + 1 line integrals) by what the current
-// number of photons per ray would measure; nothing without noise.
-void addPhotonNoise(uint64_t scan, int iw, double *row);
+// The line integral that ray ip of row iw of scan `scan` reads from a
+// Poisson count of mean photons x transmission, at the current number of
+// photons per ray (not 0): -ln(max(count, 1) / photons).
+double countedIntegral(uint64_t scan, int iw, int ip, double transmission);
+
+// ---------------------------------------------------------------- the measurement (measurement.cpp)
+// What a real scanner makes of the ideal line integrals: views left out, a
+// weak detector, a polychromatic beam, and the photon noise. The first entry
+// of each table changes nothing.
+
+struct ViewsChoice {
+    const char *label;
+    int id;
+    int step;    // every step-th row is measured ...
+    int degrees; // ... up to this angle
+};
+extern const std::span<const ViewsChoice> views_choices;
+extern const ViewsChoice *current_views; // all views at start
+
+struct DetectorChoice {
+    const char *label;
+    int id;
+    double gain; // of the detector weakDetector(); the others have 1
+};
+extern const std::span<const DetectorChoice> detector_choices;
+extern const DetectorChoice *current_detector; // perfect at start
+// The detector that may be weak: the one at t = 0.75.
+inline int weakDetector(void) { return Np / 2 + Np / 8; }
+
+struct BeamChoice {
+    const char *label;
+    int id;
+    bool polychromatic; // two energies instead of one
+};
+extern const std::span<const BeamChoice> beam_choices;
+extern const BeamChoice *current_beam; // monochromatic at start
+
+// The fraction of the beam's photons that a ray of line integral p lets
+// through, B(p): exp(-p), or for the polychromatic beam the mean of a harder
+// and a softer half, (exp(-1.6 p) + exp(-0.4 p)) / 2. For 0 <= p < 400.
+double beamTransmission(double p);
+
+// Turn row iw of scan `scan` (Np + 1 ideal line integrals) into what the
+// scanner measures: 0 for a view left out, else -ln(g B(p)), or the
+// photon count's reading with noise. With the first entries and no noise
+// the row is left as it is.
+void measureRow(uint64_t scan, int iw, double *row);
 
 // ---------------------------------------------------------------- transform (transform.cpp)
 
@@ -66,8 +119,8 @@ void addPhotonNoise(uint64_t scan, int iw, double *row);
 void getRadon(void);
 // The line-integral demonstration: getRadon drawing every sample point.
 void showIntegral(void);
-// Whether the scan measures row iw (0..Nw) of the sinogram; rows it leaves
-// out hold 0, and methods that visit the angles one by one skip them.
+// Whether the scan measures row iw (0..Nw) of the sinogram (measurement.cpp);
+// rows it leaves out hold 0, and methods that visit the angles one by one skip them.
 bool viewMeasured(int iw);
 
 #endif

@@ -1,4 +1,5 @@
 // The Radon transform with its animation, and the line-integral demonstration.
+// The ideal line integrals go through the measurement (measurement.cpp).
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -90,6 +91,10 @@ void getRadon(void) {
         // sample shaded by the attenuation up to it.
         RayGroup group;
         for (int iw = 0; iw <= Nw; iw++) {
+            if (!viewMeasured(iw)) {
+                measureRow(scan, iw, rdn[iw]);
+                continue;
+            }
             ClearCanvas();
             for (int ip = 0; ip <= Np; ip++) {
                 if (ip % kRays == 0) sampleRays(iw, ip, firstSample(), endSample(), group);
@@ -107,7 +112,7 @@ void getRadon(void) {
                 rdn[iw][ip] = sum * dl;
                 drawRayEnds(r, sum);
             }
-            addPhotonNoise(scan, iw, rdn[iw]);
+            measureRow(scan, iw, rdn[iw]);
             if (iw == 0) Pause("Hit Return to Continue.", 1);
             FlushBuffer();
         }
@@ -118,6 +123,10 @@ void getRadon(void) {
         computeRowsInOrder(
             Nw + 1,
             [&](int iw) {
+                if (!viewMeasured(iw)) {
+                    measureRow(scan, iw, rdn[iw]);
+                    return;
+                }
                 RayGroup g;
                 for (int ip0 = 0; ip0 <= Np; ip0 += kRays) {
                     int lo, hi;
@@ -126,10 +135,11 @@ void getRadon(void) {
                     sumRays(g, lo, hi, &sums[(size_t)iw * rays + ip0]);
                 }
                 for (int ip = 0; ip <= Np; ip++) rdn[iw][ip] = sums[(size_t)iw * rays + ip] * dl;
-                addPhotonNoise(scan, iw, rdn[iw]);
+                measureRow(scan, iw, rdn[iw]);
             },
             [&](int iw) {
-                // The detector band shows the noiseless integrals.
+                // Views left out are skipped; the detector band shows the ideal integrals.
+                if (!viewMeasured(iw)) return;
                 ClearCanvas();
                 for (int ip = 0; ip <= Np; ip++) drawRayEnds(ray(iw, ip), sums[(size_t)iw * rays + ip]);
                 FlushBuffer();
@@ -139,8 +149,6 @@ void getRadon(void) {
     rdn_scan = scan + 1;
     SetDoubleBuffer(0);
 }
-
-bool viewMeasured(int) { return true; }
 
 void showIntegral(void) {
     show_integral = 1;

@@ -47,6 +47,21 @@ check "the default seed is 1: the same noise again" cmp -s noisy.csv 60x128-sino
 check "another seed, another noise" sh -c "[ $status -eq 0 ] && ! cmp -s noisy.csv 60x128-sinogram.csv"
 rm -f ./*.csv
 
+# The scanner's ids, then its keys from there on.
+"$RADON" --batch "{3201}{3202}{3203}{3204}{3205}{3200} {3301}{3302}{3303}{3300} {3401}{3400} {109}v vgbm" >out.txt 2>err.txt
+status=$?
+printf '%s\n' "Views: Every 2nd view" "Views: Every 4th view" "Views: Every 8th view" "Views: 0 to 135 degrees" \
+    "Views: 0 to 90 degrees" "Views: All views" "Detector: One detector 1% weak" "Detector: One detector 5% weak" \
+    "Detector: One detector 20% weak" "Detector: Perfect detector" "Beam: Polychromatic beam" "Beam: Monochromatic beam" \
+    "Metal: on" "Views: Every 2nd view" "Views: Every 4th view" "Detector: One detector 1% weak" \
+    "Beam: Polychromatic beam" "Metal: off" >expected.txt
+check "the scanner's ids and keys run, status 0, each with its status line" \
+    sh -c "[ $status -eq 0 ] && [ ! -s err.txt ] && cmp -s out.txt expected.txt"
+"$RADON" --batch "{3205} d" >/dev/null 2>&1
+check "0 to 90 degrees: the sinogram file holds rows 0 to 30 and zeros beyond" \
+    sh -c "head -n 31 60x128-sinogram.csv | grep -q '[1-9]' && ! tail -n 30 60x128-sinogram.csv | grep -q '[1-9]'"
+rm -f ./*.csv
+
 for bad in "--batch {3005}" "--seed" "--seed -1" "--seed 18446744073709551616" "--seed 1x"; do
     # shellcheck disable=SC2086
     "$RADON" $bad >out.txt 2>err.txt; status=$?

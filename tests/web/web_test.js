@@ -451,6 +451,16 @@ async function main() {
         await (await shownButton(page, 'k'.charCodeAt(0))).click();
         check('the filter group\'s "Next" button steps to Ram-Lak', await marked(page, 3001));
 
+        // The imperfect scanner: the views' "Next", the metal toggle marked,
+        // and metal in the polychromatic beam as the native program draws it.
+        await button(page, 'v'.charCodeAt(0)).click();
+        history += ' k v';
+        check('the views group\'s "Next" button steps to every 2nd view', await marked(page, 3201));
+        check('the metal insert is marked off', await marked(page, 109, false));
+        await key('m b R', 'metal, polychromatic beam, every 2nd view: "R" is the native picture');
+        check('the page marks the metal insert on and the polychromatic beam',
+              (await marked(page, 109)) && (await marked(page, 3401)));
+
         // "q" ends the program, and the page says so.
         await page.keyboard.press('q');
         const ended = await page.waitForSelector('#ended', { state: 'visible', timeout: 5000 })

@@ -7,9 +7,14 @@
 #include <utility>
 
 // The permutation for the last length used: the filtering alternates forward
-// and inverse transforms of one length, so it is built once per grid.
-static int *bitrev = nullptr;
-static int last_n = 0;
+// and inverse transforms of one length, so it is built once per grid. Each
+// thread keeps its own, so that rows can be transformed on two threads.
+struct BitrevTable {
+    int *bitrev = nullptr;
+    int last_n = 0;
+    ~BitrevTable() { delete[] bitrev; }
+};
+static thread_local BitrevTable table;
 
 void make_bitrev(int n, int *bitrev) {
     int i = 0, j = 0;
@@ -30,6 +35,8 @@ int fft(int n, double *x, double *y) {
     if (inverse) n = -n;
     if (n & (n - 1)) return 1;
 
+    int *&bitrev = table.bitrev;
+    int &last_n = table.last_n;
     if (n != last_n || n == 0) {
         last_n = n;
         delete[] bitrev;

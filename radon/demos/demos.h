@@ -23,16 +23,27 @@ void drawFilter(void);
 // detector samples: w0 the smooth comparison curve, w1 the kernel weight.
 void fillFilterCurves(Point2D *w0, Point2D *w1);
 
-// The Fourier slice theorem on three screens: the projections' spectra laid
-// into the frequency plane slice by slice, the object's 2-D spectrum, and
-// the direct Fourier reconstruction (fourier_slice.cpp).
-void fourierSlice(void);
+// ---------------------------------------------------------------- the Fourier slice theorem
 
-// Complex values on a grid of frequencies, frequency m at index m mod Np
-// (fourier_spectra.cpp).
+// Complex values on a grid of frequencies, frequency m at index m mod Np.
 struct Spectrum {
     std::vector<double> re, im;
 };
+
+// The demonstration on three screens: the projections' spectra laid into
+// the frequency plane slice by slice, the object's 2-D spectrum, and the
+// direct Fourier reconstruction (fourier_slice.cpp).
+void fourierSlice(void);
+// Its second screen, drawn: the object's spectrum over the whole plane, at
+// the nearest frequency of each pixel, grey up to M (the largest magnitude
+// of the projections' spectra).
+void drawObjectSpectrum(double M);
+// Its third: the direct Fourier reconstruction from the projections'
+// spectra P becomes the last reconstruction, drawn with its RMS error on
+// the status line.
+void showDirectFourier(const Spectrum &P);
+
+// The computations (fourier_spectra.cpp).
 // The spectra P_iw[m] = dp sum_ip rdn[iw][ip] exp(-2 pi i m (ip - Np/2) / Np)
 // of the projections iw = 0..Nw-1, at [iw * Np + (m mod Np)]; an angle not
 // measured has the spectrum 0.
@@ -50,6 +61,8 @@ SliceSide sliceAt(double phi);
 // The direct Fourier reconstruction g[k * Np + j] at the world point
 // ((j - Np/2) dp, (k - Np/2) dp), from the projections' spectra.
 std::vector<double> directFourier(const Spectrum &P);
+// |s| at every frequency.
+std::vector<double> magnitudes(const Spectrum &s);
 // The grey level of a magnitude a over three decades up to the largest, M.
 double spectrumGrey(double a, double M);
 // Index of frequency m = -Np..Np in a row of a spectrum.

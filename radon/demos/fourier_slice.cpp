@@ -57,8 +57,8 @@ static int nearestFrequency(double k) {
     return std::clamp((int)floor(k + 0.5), -K, K - 1);
 }
 
-// Every pixel of the plane: the object's spectrum at the nearest frequency.
-static void drawObjectSpectrum(const Spectrum &F, double M) {
+void drawObjectSpectrum(double M) {
+    const Spectrum F = objectSpectrum();
     for (int iy = 0; iy < height; iy++) {
         const size_t row = (size_t)frequencyIndex(nearestFrequency(planeY(iy))) * Np;
         for (int ix = 0; ix < width; ix++) {
@@ -89,16 +89,20 @@ static Reconstruction directReconstruction(const std::vector<double> &g) {
     return r;
 }
 
+void showDirectFourier(const Spectrum &P) {
+    char status[100];
+    last_reconstruction = directReconstruction(directFourier(P));
+    drawReconstruction(last_reconstruction);
+    std::snprintf(status, sizeof status, "Direct Fourier reconstruction: RMS error %.4f", rmsError(last_reconstruction));
+    Pause(status, 0);
+}
+
 void fourierSlice(void) {
     char status[100];
     if (!have_rdn) getRadon();
     const Spectrum P = projectionSpectra();
-    std::vector<double> magnitude(P.re.size());
-    double M = 0;
-    for (size_t i = 0; i < magnitude.size(); i++) {
-        magnitude[i] = sqrt(P.re[i] * P.re[i] + P.im[i] * P.im[i]);
-        M = std::max(M, magnitude[i]);
-    }
+    const std::vector<double> magnitude = magnitudes(P);
+    const double M = *std::max_element(magnitude.begin(), magnitude.end());
 
     SetDoubleBuffer(1);
     ClearCanvas();
@@ -111,12 +115,9 @@ void fourierSlice(void) {
     }
     Pause("Fourier slices of every projection. Hit Return to Continue.", 1);
 
-    drawObjectSpectrum(objectSpectrum(), M);
+    drawObjectSpectrum(M);
     Pause("The object's 2-D spectrum: the slices lie on it. Hit Return to Continue.", 1);
 
-    last_reconstruction = directReconstruction(directFourier(P));
-    drawReconstruction(last_reconstruction);
-    std::snprintf(status, sizeof status, "Direct Fourier reconstruction: RMS error %.4f", rmsError(last_reconstruction));
-    Pause(status, 0);
+    showDirectFourier(P);
     SetDoubleBuffer(0);
 }

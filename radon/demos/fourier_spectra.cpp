@@ -132,4 +132,10 @@ std::vector<double> directFourier(const Spectrum &P) {
     return g;
 }
 
+std::vector<double> magnitudes(const Spectrum &s) {
+    std::vector<double> a(s.re.size());
+    for (size_t i = 0; i < a.size(); i++) a[i] = sqrt(s.re[i] * s.re[i] + s.im[i] * s.im[i]);
+    return a;
+}
+
 double spectrumGrey(double a, double M) { return M > 0 ? log10(1 + 999 * a / M) / 3 : 0; }

@@ -47,6 +47,13 @@ check "the default seed is 1: the same noise again" cmp -s noisy.csv 60x128-sino
 check "another seed, another noise" sh -c "[ $status -eq 0 ] && ! cmp -s noisy.csv 60x128-sinogram.csv"
 rm -f ./*.csv
 
+"$RADON" --batch "{1002} {122} s" >out.txt 2>err.txt; status=$?
+check "{122}, the Fourier slice, ends with the direct reconstruction's error and saves it" \
+    sh -c "[ $status -eq 0 ] && [ ! -s err.txt ] && [ -f 60x128.bmp ] &&
+        [ \$(grep -c '^Fourier slice: angle [0-9]* of 60$' out.txt) -eq 60 ] &&
+        grep -qx 'Direct Fourier reconstruction: RMS error 0\.[0-9]\{4\}' out.txt"
+rm -f 60x128.bmp
+
 for bad in "--batch {3005}" "--seed" "--seed -1" "--seed 18446744073709551616" "--seed 1x"; do
     # shellcheck disable=SC2086
     "$RADON" $bad >out.txt 2>err.txt; status=$?

@@ -49,26 +49,34 @@ TEST_F(Fourier, SpectrumOfAnImpulseIsDpTimesItsPhase) {
 }
 
 // The theorem: every projection's spectrum is the object's 2-D spectrum
-// along the line at its angle. A centred disc's spectrum is real and the
-// same in every direction; the slices at 0 and 90 degrees lie on the axes.
-// The scan integrates along rays and the 2-D spectrum sums the sampled disc:
-// they agree within 0.5 % of the disc's area, the spectrum at 0.
-TEST_F(Fourier, SlicesOfACentredDiscLieOnItsSpectrum) {
-    head = centredDisc;
-    getRadon();
-    const Spectrum P = projectionSpectra(), F = objectSpectrum();
-    const double tolerance = 0.005 * pi;
-    for (int m : {0, 1, 3, 6, -10}) {
-        const size_t on_x = frequencyIndex(m), on_y = (size_t)frequencyIndex(m) * Np;
-        for (auto [iw, f] : {std::pair{0, on_x}, std::pair{30, on_y}, std::pair{15, on_x}, std::pair{50, on_y}}) {
-            const size_t p = (size_t)iw * Np + frequencyIndex(m);
-            EXPECT_NEAR(P.re[p], F.re[f], tolerance) << iw << " " << m;
-            EXPECT_NEAR(P.im[p], F.im[f], tolerance) << iw << " " << m;
+// along the line at its angle; the slices at 0 and 90 degrees lie on the
+// axes. A centred disc's spectrum is real and the same in every direction;
+// the phantom's is neither, so axes or signs mixed up show. The scan
+// integrates along rays and the 2-D spectrum sums the sampled object: they
+// agree within 0.5 % of the spectrum at 0.
+TEST_F(Fourier, SlicesLieOnTheObjectsSpectrum) {
+    for (Object object : {centredDisc, head0}) {
+        head = object;
+        getRadon();
+        const Spectrum P = projectionSpectra(), F = objectSpectrum();
+        const double tolerance = 0.005 * F.re[0];
+        for (int m : {0, 1, 3, 6, -10}) {
+            const size_t on_x = frequencyIndex(m), on_y = (size_t)frequencyIndex(m) * Np;
+            for (auto [iw, f] : {std::pair{0, on_x}, std::pair{30, on_y}}) {
+                const size_t p = (size_t)iw * Np + frequencyIndex(m);
+                EXPECT_NEAR(P.re[p], F.re[f], tolerance) << iw << " " << m;
+                EXPECT_NEAR(P.im[p], F.im[f], tolerance) << iw << " " << m;
+            }
+            if (object != centredDisc) continue;
+            for (int iw : {15, 50}) EXPECT_NEAR(P.re[(size_t)iw * Np + on_x], F.re[on_x], tolerance) << iw << " " << m;
         }
     }
-    EXPECT_NEAR(F.re[0], pi, tolerance);
-    // The continuous spectrum J1(2 pi nu) / nu at nu = m / (Np dp) = 0.5: 0.569.
-    EXPECT_NEAR(F.re[frequencyIndex(3)], 0.569, tolerance);
+    // The disc's spectrum at 0 is its area; the continuous spectrum
+    // J1(2 pi nu) / nu at nu = m / (Np dp) = 0.5 is 0.569.
+    head = centredDisc;
+    const Spectrum F = objectSpectrum();
+    EXPECT_NEAR(F.re[0], pi, 0.01);
+    EXPECT_NEAR(F.re[frequencyIndex(3)], 0.569, 0.01);
 }
 
 TEST_F(Fourier, FrequenciesTakeTheNearestSliceAndTheirSideOfIt) {

@@ -6,6 +6,7 @@
 RADON=$(realpath "$1")
 work=$(mktemp -d)
 . "$(dirname "$0")/x_session.sh"
+. "$(dirname "$0")/checks.sh"
 trap 'stop_x; rm -rf "$work"' EXIT
 
 start_x

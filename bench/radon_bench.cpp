@@ -1,11 +1,13 @@
 // The tomography stages on the four grids, drawing into the no-window canvas.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "scan/image_object.h"
+#include "demos/demos.h"
 #include "lab/lab.h"
 
 // Sets up the grid of the benchmark's argument with a fresh sinogram and
@@ -129,6 +131,19 @@ static void BM_saveData(benchmark::State &state) {
     std::filesystem::remove_all(dir);
 }
 
+// The Fourier slice demonstration without its first screen's drawing: the
+// projections' spectra, the object's spectrum drawn, the direct Fourier
+// reconstruction drawn with its RMS error (one status line per run).
+static void BM_fourierSlice(benchmark::State &state) {
+    prepare(state);
+    for (auto _ : state) {
+        const Spectrum P = projectionSpectra();
+        const std::vector<double> magnitude = magnitudes(P);
+        drawObjectSpectrum(*std::max_element(magnitude.begin(), magnitude.end()));
+        showDirectFourier(P);
+    }
+}
+
 // Each on the four grids; wall time, and the CPU time of both threads.
 static void onEveryGrid(benchmark::internal::Benchmark *b) {
     b->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
@@ -146,6 +161,7 @@ BENCHMARK(BM_photonNoise)->Args({3, 4})->Args({3, 1})->Unit(benchmark::kMillisec
 BENCHMARK(BM_measurement)->Args({3, 0, 0})->Args({3, 2, 0})->Args({3, 0, 1})->Args({3, 2, 1})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_sinograms)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_errorPicture)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_fourierSlice)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_saveData)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -1,11 +1,13 @@
 #!/bin/sh
-# Make the README's pictures with the program itself (no window needed):
-# one picture per command, saved by "s" and converted to PNG in docs/guide/.
+# Make the README's pictures with the program itself: one picture per
+# command, saved by "s" and converted to PNG in docs/guide/; the screens that
+# wait for Return are taken from a window under Xvfb.
 # usage: scripts/guide_pictures.sh [path/to/radon]
 set -e
 cd "$(dirname "$0")/.."
 RADON=$(realpath "${1:-build/radon}")
-out=$(pwd)/docs/guide
+repo=$(pwd)
+out=$repo/docs/guide
 mkdir -p "$out"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -55,3 +57,33 @@ picture artifacts-metal-noise       "m {3104} R" PNG24
 picture chest-original "h"        PNG8 --object "$out/chest.png"
 picture chest-coarse   "{1001} R" PNG8 --object "$out/chest.png"
 picture chest-fine     "{1004} R" PNG8 --object "$out/chest.png"
+
+# The Fourier slice: its first two screens wait for Return, so they are taken
+# in a window under Xvfb, each once the window has held still for a second;
+# the third is saved as usual.
+picture fourier-direct "z" PNG24
+. "$repo/tests/e2e/x_session.sh"
+trap 'stop_x; rm -rf "$work"' EXIT
+start_x
+start_radon
+screenshot "$work/before.png"
+still() { # the next picture, other than $1, that stays for a second
+    for _ in $(seq 60); do
+        sleep 1
+        screenshot "$work/a.png"
+        sleep 1
+        screenshot "$work/b.png"
+        [ "$(pixels_differing "$work/a.png" "$work/b.png")" = 0 ] &&
+            [ "$(pixels_differing "$work/a.png" "$1")" != 0 ] && return
+    done
+    echo "the window did not hold still" >&2
+    exit 1
+}
+xdotool type --window "$WIN" z
+still "$work/before.png"
+convert "$work/b.png" -strip "PNG8:$out/fourier-slices.png"
+xdotool key --window "$WIN" Return
+still "$out/fourier-slices.png"
+convert "$work/b.png" -strip "PNG8:$out/fourier-spectrum.png"
+xdotool type --window "$WIN" q
+wait_exit 10

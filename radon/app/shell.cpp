@@ -21,6 +21,7 @@ static MenuItem demos[] = {
     {"Convolution", 99, nullptr, 0},
     {"FBP accumulation", 97, nullptr, 0},
     {"Old tomography", 111, nullptr, 0},
+    {"Fourier slice", 122, nullptr, 0},
     {nullptr, 0, nullptr, 0},
 };
 Menu demomenu = {demos, nullptr, 0, 0};
@@ -179,6 +180,7 @@ void actionfunc(int c) {
     case 'c': convolution(0.5, 0.5); break;
     case 'a': accumulation(fbp, 0.3, 1.0); break;
     case 'o': accumulation(rdn, 0.1, 0.1); break;
+    case 'z': fourierSlice(); break;
     case 'f': drawFilter(); break;
     case 'F':
         use_fft = use_fft ? 0 : 1;

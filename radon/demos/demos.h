@@ -1,7 +1,10 @@
 // The demonstrations: the convolution, the accumulation of back-projections
-// (filtered, and unfiltered as old tomography) and the filter plot.
+// (filtered, and unfiltered as old tomography), the filter plot and the
+// Fourier slice theorem.
 #ifndef RADON_DEMOS_H
 #define RADON_DEMOS_H
+
+#include <vector>
 
 #include "radon.h"
 
@@ -19,5 +22,57 @@ void drawFilter(void);
 // Fill `width` window points of each curve, one per column, over eleven
 // detector samples: w0 the smooth comparison curve, w1 the kernel weight.
 void fillFilterCurves(Point2D *w0, Point2D *w1);
+
+// ---------------------------------------------------------------- the Fourier slice theorem
+
+// Complex values on a grid of frequencies, frequency m at index m mod Np.
+struct Spectrum {
+    std::vector<double> re, im;
+};
+
+// The demonstration on three screens: the projections' spectra laid into
+// the frequency plane slice by slice, the object's 2-D spectrum, and the
+// direct Fourier reconstruction (fourier_slice.cpp).
+void fourierSlice(void);
+// Its second screen, drawn: the object's spectrum over the whole plane, at
+// the nearest frequency of each pixel, grey up to M (the largest magnitude
+// of the projections' spectra).
+void drawObjectSpectrum(double M);
+// Its third: the direct Fourier reconstruction from the projections'
+// spectra P becomes the last reconstruction, drawn with its RMS error on
+// the status line.
+void showDirectFourier(const Spectrum &P);
+
+// The computations (fourier_spectra.cpp).
+// The spectra P_iw[m] = dp sum_ip rdn[iw][ip] exp(-2 pi i m (ip - Np/2) / Np)
+// of the projections iw = 0..Nw-1, at [iw * Np + (m mod Np)]; an angle not
+// measured has the spectrum 0.
+Spectrum projectionSpectra(void);
+// The 2-D spectrum F[my][mx] of the current object sampled on the detector
+// grid, centre at the middle, at [(my mod Np) * Np + (mx mod Np)].
+Spectrum objectSpectrum(void);
+// The slice that holds the frequencies at angle phi = atan2(my, mx): the
+// nearest angle iw, and -1 when the frequency lies on its negative side.
+struct SliceSide {
+    int iw;
+    int sign;
+};
+SliceSide sliceAt(double phi);
+// The direct Fourier reconstruction g[k * Np + j] at the world point
+// ((j - Np/2) dp, (k - Np/2) dp), from the projections' spectra.
+std::vector<double> directFourier(const Spectrum &P);
+// |s| at every frequency.
+std::vector<double> magnitudes(const Spectrum &s);
+// The grey level of a magnitude a over three decades up to the largest, M.
+double spectrumGrey(double a, double M);
+// Index of frequency m = -Np..Np in a row of a spectrum.
+inline int frequencyIndex(int m) { return (m + Np) % Np; }
+// Frequency m (|m| <= Np/2 - 1) of slice iw between two samples of the
+// spectra: index a of floor(m), b of the next, and b's weight t.
+struct SlicePoint {
+    size_t a, b;
+    double t;
+};
+SlicePoint slicePoint(int iw, double m);
 
 #endif

@@ -13,6 +13,7 @@ static const char *const help_lines[] = {
     "c  demo: the filtering of six projections",
     "a  demo: back-projection angle by angle",
     "o  demo: the same unfiltered (old tomography)",
+    "z  demo: the Fourier slice theorem",
     "f  draw the filter's kernel",
     "F  filter by FFT or directly (toggle)",
     "s  save the picture as (Nw)x(Np).bmp",

@@ -62,6 +62,13 @@ check "0 to 90 degrees: the sinogram file holds rows 0 to 30 and zeros beyond" \
     sh -c "head -n 31 60x128-sinogram.csv | grep -q '[1-9]' && ! tail -n 30 60x128-sinogram.csv | grep -q '[1-9]'"
 rm -f ./*.csv
 
+"$RADON" --batch "{1002} {122} s" >out.txt 2>err.txt; status=$?
+check "{122}, the Fourier slice, ends with the direct reconstruction's error and saves it" \
+    sh -c "[ $status -eq 0 ] && [ ! -s err.txt ] && [ -f 60x128.bmp ] &&
+        [ \$(grep -c '^Fourier slice: angle [0-9]* of 60$' out.txt) -eq 60 ] &&
+        grep -qx 'Direct Fourier reconstruction: RMS error 0\.[0-9]\{4\}' out.txt"
+rm -f 60x128.bmp
+
 for bad in "--batch {3005}" "--seed" "--seed -1" "--seed 18446744073709551616" "--seed 1x"; do
     # shellcheck disable=SC2086
     "$RADON" $bad >out.txt 2>err.txt; status=$?

@@ -29,9 +29,9 @@ import sys
 import tempfile
 import time
 
-KEYS = b"hrRicaofFsSkned?vgbm"
+KEYS = b"hrRicaofFsSkned?vgbmz"
 # The demonstrations draw every pixel many times: slow under the sanitizers.
-KEY_WEIGHTS = [3, 3, 3, 2, 2, 1, 1, 3, 3, 3, 2, 2, 2, 1, 2, 1, 2, 2, 2, 2]
+KEY_WEIGHTS = [3, 3, 3, 2, 2, 1, 1, 3, 3, 3, 2, 2, 2, 1, 2, 1, 2, 2, 2, 2, 1]
 # Keys without a menu entry, so without an {id}.
 KEYS_WITHOUT_ID = b"knvgb"
 GRIDS = {1001: (30, 64), 1002: (60, 128), 1003: (100, 256), 1004: (200, 512)}

@@ -9,6 +9,7 @@ RADON=$(realpath "$1")
 SUMMARY=$2
 work=$(mktemp -d)
 . "$(dirname "$0")/x_session.sh"
+. "$(dirname "$0")/checks.sh"
 trap 'stop_x; rm -rf "$work"' EXIT
 
 # CPU time (user + system) the process has used, in clock ticks. The fields

@@ -6,11 +6,13 @@
 RADON=$(realpath "$1")
 work=$(mktemp -d)
 . "$(dirname "$0")/x_session.sh"
+. "$(dirname "$0")/checks.sh"
 trap 'stop_x; rm -rf "$work"' EXIT
 
 start_x
 phantom=$(batch_picture "" phantom.bmp)
 reconstruction=$(batch_picture "R" reconstruction.bmp)
+fourier=$(batch_picture "z" fourier.bmp)
 disk=$(batch_picture "R{2001}" disk.bmp)
 sum=$(batch_picture "{2001}a" sum.bmp)
 scan=$(batch_picture "{2001}r" scan.bmp)
@@ -20,6 +22,14 @@ check "it shows the phantom" wait_for_picture "$phantom" 10
 
 xdotool type --window "$WIN" R
 check "R shows the reconstruction" wait_for_picture "$reconstruction" 30
+
+# "z": the slices at the teaching pace, then two waits for Return.
+xdotool type --window "$WIN" z
+sleep 5
+xdotool key Return
+sleep 1
+xdotool key Return
+check "z ends, after two Returns, with the direct Fourier reconstruction" wait_for_picture "$fourier" 30
 
 # Open the menu with a click; "Change Object" is the sixth entry and "Disk0"
 # the second of its submenu.

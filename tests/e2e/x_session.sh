@@ -1,5 +1,6 @@
 # Helpers for driving radon in a real window under Xvfb (sourced by the
-# window tests). Needs xvfb, openbox, xdotool, wmctrl, x11-apps, imagemagick.
+# window tests and scripts/guide_pictures.sh). Needs xvfb, openbox,
+# xdotool, wmctrl, x11-apps, imagemagick.
 
 # Start Xvfb (24-bit, 1280 x 1024) and a light window manager; sets DISPLAY.
 start_x() {
@@ -89,4 +90,3 @@ batch_picture() { # commands name
     echo "$work/$2"
 }
 
-. "$(dirname "$0")/checks.sh"

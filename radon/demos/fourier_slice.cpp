@@ -1,0 +1,123 @@
+// The Fourier slice theorem on three screens. The canvas is the frequency
+// plane, its centre frequency 0 and its edges the highest frequency the
+// detector holds (Np/2); the projections' spectra fill it slice by slice,
+// the object's 2-D spectrum shows that they lie on it, and the object comes
+// back from the filled plane.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "demos/demos.h"
+#include "reconstruct/reconstruct.h"
+#include "scan/scan.h"
+#include "window_map.h"
+
+// The plane fills in about this long in the window, on every grid.
+static const double fill_seconds = 3.0;
+
+// The frequency, in units of m, of pixel column ix and of row iy (upward).
+static double planeX(int ix) { return (double)((ix - width / 2) * (Np / 2)) / (width / 2); }
+static double planeY(int iy) { return (double)((height / 2 - iy) * (Np / 2)) / (height / 2); }
+
+// Pixel (ix, iy) on slice iw when within half a pixel of its line and
+// inside the detector's frequencies, grey by the magnitude along the slice.
+static void drawSlicePixel(const std::vector<double> &magnitude, double M, int iw, int ix, int iy) {
+    const int K = Np / 2;
+    if (ix < 0 || ix >= width || iy < 0 || iy >= height) return;
+    const double kx = planeX(ix), ky = planeY(iy);
+    if (!(fabs(-kx * sn[iw] + ky * cn[iw]) * (width / 2) / K < 0.5)) return;
+    const double m = kx * cn[iw] + ky * sn[iw];
+    if (fabs(m) > K - 1) return;
+    const SlicePoint p = slicePoint(iw, m);
+    SetColoredGray(&C, spectrumGrey((1 - p.t) * magnitude[p.a] + p.t * magnitude[p.b], M));
+    DrawPoint(ix, iy);
+}
+
+// Slice iw over what is drawn. The line crosses every column (when nearer
+// horizontal) or every row once, and its pixels lie within two of the crossing.
+static void drawSlice(const std::vector<double> &magnitude, double M, int iw) {
+    const double c = cn[iw], s = sn[iw];
+    if (fabs(c) >= fabs(s)) {
+        for (int ix = 0; ix < width; ix++) {
+            const int iy = (int)lround(height / 2 - (ix - width / 2) * s / c);
+            for (int d = -2; d <= 2; d++) drawSlicePixel(magnitude, M, iw, ix, iy + d);
+        }
+    } else {
+        for (int iy = 0; iy < height; iy++) {
+            const int ix = (int)lround(width / 2 + (height / 2 - iy) * c / s);
+            for (int d = -2; d <= 2; d++) drawSlicePixel(magnitude, M, iw, ix + d, iy);
+        }
+    }
+}
+
+// The nearest frequency to k, within the detector's -K..K-1.
+static int nearestFrequency(double k) {
+    const int K = Np / 2;
+    return std::clamp((int)floor(k + 0.5), -K, K - 1);
+}
+
+void drawObjectSpectrum(double M) {
+    const Spectrum F = objectSpectrum();
+    for (int iy = 0; iy < height; iy++) {
+        const size_t row = (size_t)frequencyIndex(nearestFrequency(planeY(iy))) * Np;
+        for (int ix = 0; ix < width; ix++) {
+            const size_t i = row + frequencyIndex(nearestFrequency(planeX(ix)));
+            SetColoredGray(&C, spectrumGrey(sqrt(F.re[i] * F.re[i] + F.im[i] * F.im[i]), M));
+            DrawPoint(ix, iy);
+        }
+    }
+}
+
+// The direct Fourier reconstruction g as the last reconstruction: each
+// pixel inside the disc takes g at the nearest grid point.
+static Reconstruction directReconstruction(const std::vector<double> &g) {
+    const int K = Np / 2;
+    Reconstruction r{.source = {.scan = currentScan(), .filter = nullptr, .use_fft = 0},
+                     .inside = std::vector<char>((size_t)width * height),
+                     .value = std::vector<double>((size_t)width * height)};
+    for (int iy = 0; iy < height; iy++) {
+        const double y = pixelY(iy);
+        const int k = std::clamp((int)floor(y / dp + K + 0.5), 0, Np - 1);
+        for (int ix = 0; ix < width; ix++) {
+            const double x = pixelX(ix);
+            const size_t i = (size_t)iy * width + ix;
+            r.inside[i] = x * x + y * y < 9.0;
+            if (r.inside[i]) r.value[i] = g[(size_t)k * Np + std::clamp((int)floor(x / dp + K + 0.5), 0, Np - 1)];
+        }
+    }
+    return r;
+}
+
+void showDirectFourier(const Spectrum &P) {
+    char status[100];
+    last_reconstruction = directReconstruction(directFourier(P));
+    drawReconstruction(last_reconstruction);
+    std::snprintf(status, sizeof status, "Direct Fourier reconstruction: RMS error %.4f", rmsError(last_reconstruction));
+    Pause(status, 0);
+}
+
+void fourierSlice(void) {
+    char status[100];
+    if (!have_rdn) getRadon();
+    const Spectrum P = projectionSpectra();
+    const std::vector<double> magnitude = magnitudes(P);
+    const double M = *std::max_element(magnitude.begin(), magnitude.end());
+
+    SetDoubleBuffer(1);
+    ClearCanvas();
+    for (int iw = 0; iw < Nw; iw++) {
+        if (!viewMeasured(iw)) continue;
+        drawSlice(magnitude, M, iw);
+        std::snprintf(status, sizeof status, "Fourier slice: angle %d of %d", iw + 1, Nw);
+        Pause(status, 0);
+        teachingPause(fill_seconds / Nw);
+    }
+    Pause("Fourier slices of every projection. Hit Return to Continue.", 1);
+
+    drawObjectSpectrum(M);
+    Pause("The object's 2-D spectrum: the slices lie on it. Hit Return to Continue.", 1);
+
+    showDirectFourier(P);
+    SetDoubleBuffer(0);
+}

@@ -49,6 +49,28 @@ TEST_F(Shell, StatusLineIsABlackBarWithGreyTextFromColumnTen) {
     EXPECT_EQ(GetBackPixel(0, 0), 0u);
 }
 
+// Text on a row from y0 to y0 + 13: the columns it reaches.
+int lastTextColumn(int y0) {
+    int last = -1;
+    for (int y = y0; y < y0 + 13; y++)
+        for (int x = 0; x < 400; x++)
+            if (GetWindowPixel(x, y) == text_grey) last = std::max(last, x);
+    return last;
+}
+
+TEST_F(Shell, AStatusTooLongForOneRowGoesOnInASecondAtABlank) {
+    SetColoredGray(&C, 1.0);
+    FillRectangle(0, 0, 400, 400);
+    // 55 characters fit; the 56th would start at column 395.
+    Pause("The object's 2-D spectrum: the slices lie on it. Hit Return to Continue.", 0);
+    EXPECT_GT(lastTextColumn(1), 300);       // "... it. Hit"
+    EXPECT_LT(lastTextColumn(1), 400 - 7);
+    EXPECT_GT(lastTextColumn(15), 100);      // "Return to Continue."
+    EXPECT_LT(lastTextColumn(15), 10 + 7 * 19);
+    EXPECT_EQ(GetWindowPixel(0, 29), 0u);    // the bar is two rows high
+    EXPECT_EQ(GetWindowPixel(0, 30), 0xFFFFFFu);
+}
+
 TEST_F(Shell, TheKeyThatEndsAWaitIsNeverRunAsACommand) {
     batch_mode = 0;
     PlatformEvent key{PlatformEvent::KEY};

@@ -100,11 +100,24 @@ Menu topmenu = {topitems, nullptr, 0, 0};
 
 // ---------------------------------------------------------------- status line
 
+// Characters of the 7-pixel font that fit on a row after the 10-pixel margin.
+static size_t statusColumns(void) { return (size_t)(width - 10) / 7; }
+
 static void drawStatusLine(const char *str) {
+    // A text too long for one row goes on in a second row, broken at the
+    // last blank that fits, so that "Hit Return to Continue." is never cut off.
+    const std::string text = str;
+    size_t split = std::string::npos;
+    if (text.size() > statusColumns()) split = text.rfind(' ', statusColumns());
     SetColoredGray(&C, 0.0);
-    FillRectangle(0.0, 0.0, (double)width, 16.0);
+    FillRectangle(0.0, 0.0, (double)width, split == std::string::npos ? 16.0 : 30.0);
     SetColoredGray(&C, 0.7);
-    DrawString(10.0, 14.0, str);
+    if (split == std::string::npos) {
+        DrawString(10.0, 14.0, str);
+    } else {
+        DrawString(10.0, 14.0, text.substr(0, split).c_str());
+        DrawString(10.0, 28.0, text.substr(split + 1).c_str());
+    }
     FlushBuffer();
 }
 

@@ -23,7 +23,8 @@ check "and saves 30x64.bmp" [ -f 30x64.bmp ]
 check "q ends a batch with status 0" [ $status -eq 0 ]
 check "nothing after q runs" [ ! -f 200x512.bmp ]
 
-for bad in "--nope" "--zoom 9" "--batch" "--batch {7}" "--batch {2001" "extra" "--batch {7} --batch R"; do
+for bad in "--nope" "--zoom 9" "--batch" "--batch {7}" "--batch {2001" "extra" "--batch {7} --batch R" \
+    "--help --bogus" "--zoom --help" "--seed 1 --seed 1" "--zoom 2 --zoom 3"; do
     # shellcheck disable=SC2086
     "$RADON" $bad >out.txt 2>err.txt; status=$?
     check "'$bad' exits 2" [ $status -eq 2 ]
@@ -53,8 +54,17 @@ for bad in "--batch {3005}" "--seed" "--seed -1" "--seed 18446744073709551616" "
     check "'$bad' exits 2 and names the problem" sh -c "[ $status -eq 2 ] && [ -s err.txt ] && [ ! -s out.txt ]"
 done
 
-"$RADON" --help >out.txt 2>err.txt; status=$?
-check "--help exits 0 with the usage on stdout" sh -c "[ $status -eq 0 ] && grep -q '^usage: radon' out.txt"
+# --help anywhere in a well-formed line: COMMANDS are not read, nothing runs.
+rm 60x128.bmp
+for help in "--help" "--batch {9999} --help" "--batch s -h"; do
+    # shellcheck disable=SC2086
+    "$RADON" $help >out.txt 2>err.txt; status=$?
+    check "'$help' exits 0 with the usage on stdout" \
+        sh -c "[ $status -eq 0 ] && grep -q '^usage: radon' out.txt && [ ! -s err.txt ] && [ ! -f 60x128.bmp ]"
+done
+"$RADON" --object "" --batch h >out.txt 2>err.txt; status=$?
+echo "radon: can't read \"\": No such file or directory" >expected.txt
+check "--object \"\" is refused as a file that cannot be read" sh -c "[ $status -eq 2 ] && cmp -s err.txt expected.txt"
 
 # A directory in the way makes the file impossible to create, even for root.
 mkdir blocked && mkdir blocked/60x128.bmp && cd blocked

@@ -1,6 +1,7 @@
 // A picture file as the test object: grey values, placement, interpolation,
 // the menu entry and dropped files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdio>
@@ -108,6 +109,12 @@ TEST(Picture, ADroppedFileIsSelectedAndDrawnOrTheStatusLineSaysWhyNot) {
     SetDropFunc(dropped);
     EXPECT_EQ(drop(testing::TempDir() + "missing.png"), "can't read missing.png: No such file or directory\n");
     EXPECT_EQ(head, head1);
+    // A FIFO would block the open, and the window with it.
+    const std::string fifo = testing::TempDir() + "dropped.fifo";
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(drop(fifo), "can't read dropped.fifo: not a regular file\n");
+    std::remove(fifo.c_str());
     std::string path = writeTga("dropped.tga", 3, 2, std::vector<Rgba>(6, {255, 255, 255, 255}));
     EXPECT_EQ(drop(path), "Image: dropped.tga (3 x 2)\n");
     EXPECT_EQ(head, imageObject);

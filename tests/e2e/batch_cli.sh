@@ -73,6 +73,18 @@ cd ..
 check "a file that cannot be created: can't open with the reason, the program goes on, status 1" \
     sh -c "[ $status -eq 1 ] && [ \$(grep -cx \"can't open 60x128.bmp: Is a directory\" blocked/err.txt) -eq 2 ]"
 
+# A read-only file is not replaced (root, who may write it, is refused too);
+# a file replaced keeps its mode.
+mkdir modes && cp disk0.bmp modes/60x128.bmp && chmod 0444 modes/60x128.bmp
+(cd modes && "$RADON" --batch "h s" >../out.txt 2>../err.txt); status=$?
+check "a read-only file: can't open, Permission denied, status 1, the file and its mode kept" \
+    sh -c "[ $status -eq 1 ] && grep -qx \"can't open 60x128.bmp: Permission denied\" err.txt &&
+           cmp -s modes/60x128.bmp disk0.bmp && [ \$(stat -c %a modes/60x128.bmp) = 444 ]"
+chmod 0640 modes/60x128.bmp
+(cd modes && "$RADON" --batch "h s" >/dev/null 2>&1); status=$?
+check "a file replaced keeps its mode" \
+    sh -c "[ $status -eq 0 ] && ! cmp -s modes/60x128.bmp disk0.bmp && [ \$(stat -c %a modes/60x128.bmp) = 640 ]"
+
 # A link or a FIFO at the name is replaced by the picture; nothing blocks and
 # the link's target is left alone.
 mkdir odd && echo earlier >odd/target

@@ -48,6 +48,24 @@ check "the default seed is 1: the same noise again" cmp -s noisy.csv 60x128-sino
 check "another seed, another noise" sh -c "[ $status -eq 0 ] && ! cmp -s noisy.csv 60x128-sinogram.csv"
 rm -f ./*.csv
 
+# What is derived from a scan belongs to it: after a new noisy scan neither
+# the filtered sinogram nor the reconstruction of the one before is current.
+mkdir fresh && cd fresh
+"$RADON" --batch "{3104} R r d" >out.txt 2>&1 && mv 60x128-sinogram.csv second.csv
+check "a new scan: \"d\" writes its sinogram alone, no filtered file or image of the scan before" \
+    sh -c 'tail -n1 out.txt | grep -qx "Saved 60x128-\*.csv: sinogram" && [ ! -e 60x128-filtered.csv ] && [ ! -e 60x128-image.csv ]'
+"$RADON" --batch "{3104} r r d" >/dev/null 2>&1
+check "and that sinogram is the second scan's" cmp -s second.csv 60x128-sinogram.csv
+"$RADON" --batch "{3104} R r S s" >/dev/null 2>&1 && mv 60x128.bmp after-R.bmp
+"$RADON" --batch "{3104} r r S s" >/dev/null 2>&1
+check "a new scan: \"S\" shows the new scan filtered" cmp -s after-R.bmp 60x128.bmp
+# With FFT on, the demonstrations' direct filtering is not the FFT one.
+rm -f ./*.csv && "$RADON" --batch "F R d" >/dev/null 2>&1 && mv 60x128-filtered.csv fft.csv
+"$RADON" --batch "F a d" >/dev/null 2>&1
+check "with FFT on, \"a\" leaves no filtered file but the FFT one" \
+    sh -c '[ ! -e 60x128-filtered.csv ] || cmp -s fft.csv 60x128-filtered.csv'
+cd ..
+
 for bad in "--batch {3005}" "--seed" "--seed -1" "--seed 18446744073709551616" "--seed 1x"; do
     # shellcheck disable=SC2086
     "$RADON" $bad >out.txt 2>err.txt; status=$?

@@ -122,4 +122,32 @@ TEST(Picture, ADroppedFileIsSelectedAndDrawnOrTheStatusLineSaysWhyNot) {
     SetDropFunc(nullptr);
 }
 
+// What "e" prints on the status line.
+std::string errorLine() {
+    testing::internal::CaptureStdout();
+    actionfunc('e');
+    return testing::internal::GetCapturedStdout();
+}
+
+TEST(Picture, ASecondPictureIsAnObjectOfItsOwn) {
+    ensureTestCanvas();
+    actionfunc(1001);
+    chooseNoise(&noise_choices[0]);
+    const std::string a = writeTga("a.tga", 2, 2, std::vector<Rgba>(4, {255, 255, 255, 255}));
+    const std::string b = writeTga("b.tga", 1, 2, {{0, 0, 0, 255}, {128, 128, 128, 255}});
+    std::string error;
+    ASSERT_TRUE(loadObjectFile(a.c_str(), &error)) << error;
+    actionfunc(2005);
+    actionfunc('R');
+    testing::internal::CaptureStdout();
+    dropped(b.c_str());
+    testing::internal::GetCapturedStdout();
+    // The error of the second picture's own reconstruction, not of the first's.
+    const std::string after_drop = errorLine();
+    actionfunc(2001);
+    actionfunc(2005);
+    EXPECT_EQ(after_drop, errorLine());
+    actionfunc(1002);
+}
+
 } // namespace

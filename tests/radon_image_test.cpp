@@ -144,8 +144,7 @@ TEST(Picture, ASecondPictureIsAnObjectOfItsOwn) {
     testing::internal::GetCapturedStdout();
     // The error of the second picture's own reconstruction, not of the first's.
     const std::string after_drop = errorLine();
-    actionfunc(2001);
-    actionfunc(2005);
+    actionfunc('R');
     EXPECT_EQ(after_drop, errorLine());
     actionfunc(1002);
 }

@@ -122,11 +122,12 @@ TEST(Picture, ADroppedFileIsSelectedAndDrawnOrTheStatusLineSaysWhyNot) {
     SetDropFunc(nullptr);
 }
 
-// What "e" prints on the status line.
+// The RMS line that "e" ends with.
 std::string errorLine() {
     testing::internal::CaptureStdout();
     actionfunc('e');
-    return testing::internal::GetCapturedStdout();
+    const std::string out = testing::internal::GetCapturedStdout();
+    return out.substr(out.rfind("RMS error"));
 }
 
 TEST(Picture, ASecondPictureIsAnObjectOfItsOwn) {

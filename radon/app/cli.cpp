@@ -115,8 +115,10 @@ bool parseCommandLine(int argc, char **argv, Options *options, std::string *erro
             *error = arg + " needs " + spec->needs;
             return false;
         }
-        const std::string wrong = arg + " needs " + (spec->needs ? spec->needs : "") + ", not \"" +
-                                  (value ? value : "") + "\"";
+        auto wrong = [&] {
+            *error = arg + " needs " + spec->needs + ", not \"" + value + "\"";
+            return false;
+        };
         if (arg == "--help") {
             options->help = true;
         } else if (arg == "--version") {
@@ -127,14 +129,10 @@ bool parseCommandLine(int argc, char **argv, Options *options, std::string *erro
         } else if (arg == "--object") {
             options->object = value;
         } else if (arg == "--zoom") {
-            if (std::strlen(value) != 1 || value[0] < '1' || value[0] > '4') {
-                *error = wrong;
-                return false;
-            }
+            if (std::strlen(value) != 1 || value[0] < '1' || value[0] > '4') return wrong();
             options->zoom = value[0] - '0';
         } else if (!parseSeed(value, &options->seed)) {
-            *error = wrong;
-            return false;
+            return wrong();
         }
     }
     return true;

@@ -1,5 +1,6 @@
 // The popup menu: choosing by keys and clicks, cancelling, and what the
 // window shows meanwhile.
+#include <string>
 #include <vector>
 
 #include "grlib_events.h"
@@ -147,6 +148,37 @@ TEST_F(PopupMenuTest, ShownOverTheWindowWhichStaysUntouched) {
     EXPECT_EQ(at(t.x + t.w, t.y), bg);
     EXPECT_TRUE(frames.back() == before);
     EXPECT_TRUE(grlib::window_surface.pixels == before);
+}
+
+std::vector<std::string> drops;
+
+void push_drop(const char *path) {
+    PlatformEvent ev;
+    ev.type = PlatformEvent::DROP;
+    ev.path = path;
+    headless_push_event(ev);
+}
+
+TEST_F(PopupMenuTest, AFileDroppedDuringAWaitOrWithTheMenuOpenIsTakenAfterwards) {
+    drops.clear();
+    // A wait takes no drops: the last file dropped is held, not lost.
+    SetDropFunc(nullptr);
+    push_drop("a.png");
+    push_drop("b.png");
+    push_key('x');
+    EXPECT_EQ(KbHit(), 1);
+    SetDropFunc([](const char *path) { drops.push_back(path); });
+    EXPECT_EQ(KbHit(), 0);
+    EXPECT_EQ(drops, std::vector<std::string>{"b.png"});
+    // The open menu neither: the file is taken once it is closed, once.
+    push_drop("c.png");
+    push_navs({NAV_ESCAPE});
+    EXPECT_EQ(run_menu(50, 50), std::vector<int>{});
+    EXPECT_EQ(drops.size(), 1u);
+    KbHit();
+    KbHit();
+    EXPECT_EQ(drops, (std::vector<std::string>{"b.png", "c.png"}));
+    SetDropFunc(nullptr);
 }
 
 } // namespace

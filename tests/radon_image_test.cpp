@@ -1,6 +1,7 @@
 // A picture file as the test object: grey values, placement, interpolation,
 // the menu entry and dropped files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdio>
@@ -108,11 +109,45 @@ TEST(Picture, ADroppedFileIsSelectedAndDrawnOrTheStatusLineSaysWhyNot) {
     SetDropFunc(dropped);
     EXPECT_EQ(drop(testing::TempDir() + "missing.png"), "can't read missing.png: No such file or directory\n");
     EXPECT_EQ(head, head1);
+    // A FIFO would block the open, and the window with it.
+    const std::string fifo = testing::TempDir() + "dropped.fifo";
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(drop(fifo), "can't read dropped.fifo: not a regular file\n");
+    std::remove(fifo.c_str());
     std::string path = writeTga("dropped.tga", 3, 2, std::vector<Rgba>(6, {255, 255, 255, 255}));
     EXPECT_EQ(drop(path), "Image: dropped.tga (3 x 2)\n");
     EXPECT_EQ(head, imageObject);
     EXPECT_EQ(GetWindowPixel(200, 200), 0xFFFFFFu);
     SetDropFunc(nullptr);
+}
+
+// The RMS line that "e" ends with.
+std::string errorLine() {
+    testing::internal::CaptureStdout();
+    actionfunc('e');
+    const std::string out = testing::internal::GetCapturedStdout();
+    return out.substr(out.rfind("RMS error"));
+}
+
+TEST(Picture, ASecondPictureIsAnObjectOfItsOwn) {
+    ensureTestCanvas();
+    actionfunc(1001);
+    chooseNoise(&noise_choices[0]);
+    const std::string a = writeTga("a.tga", 2, 2, std::vector<Rgba>(4, {255, 255, 255, 255}));
+    const std::string b = writeTga("b.tga", 1, 2, {{0, 0, 0, 255}, {128, 128, 128, 255}});
+    std::string error;
+    ASSERT_TRUE(loadObjectFile(a.c_str(), &error)) << error;
+    actionfunc(2005);
+    actionfunc('R');
+    testing::internal::CaptureStdout();
+    dropped(b.c_str());
+    testing::internal::GetCapturedStdout();
+    // The error of the second picture's own reconstruction, not of the first's.
+    const std::string after_drop = errorLine();
+    actionfunc('R');
+    EXPECT_EQ(after_drop, errorLine());
+    actionfunc(1002);
 }
 
 } // namespace

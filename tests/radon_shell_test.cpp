@@ -190,6 +190,28 @@ TEST(CommandLine, Options) {
         EXPECT_FALSE(parse(bad, &b, &e));
         EXPECT_FALSE(e.empty());
     }
+    // The GNU convention: --help in a well-formed line, whatever COMMANDS say;
+    // a malformed line is refused even with --help, which is no option's value.
+    Options h;
+    EXPECT_TRUE(parse({"--batch", "{9999}", "--help"}, &h, &e));
+    EXPECT_TRUE(h.help);
+    EXPECT_FALSE(parse({"--help", "--bogus"}, &h, &e));
+    EXPECT_FALSE(parse({"--zoom", "--help"}, &h, &e));
+    EXPECT_EQ(e, "--zoom needs a number from 1 to 4, not \"--help\"");
+    // A repeat is refused for every option, whether its values agree or not.
+    for (auto twice : std::vector<std::vector<std::string>>{{"--seed", "1", "--seed", "1"},
+                                                            {"--zoom", "2", "--zoom", "3"},
+                                                            {"--batch", "h", "--batch", "r"},
+                                                            {"--object", "a", "--object", "b"},
+                                                            {"-h", "--help"}}) {
+        Options t;
+        EXPECT_FALSE(parse(twice, &t, &e));
+        EXPECT_EQ(e, (twice[0] == "-h" ? "--help" : twice[0]) + " given twice");
+    }
+    // An empty name is a name: refused when read, not taken for none.
+    Options n;
+    EXPECT_TRUE(parse({"--object", ""}, &n, &e));
+    EXPECT_EQ(n.object, "");
 }
 
 } // namespace

@@ -90,8 +90,10 @@ int GetKey(void);
 void SetMouseFunc(MouseFunc mouse);
 // Sleep until an event may be pending (never consumes one); for idle loops.
 void WaitEvent(void);
-// Install the callback for a file dropped on the window (null: drops are
-// ignored). It runs inside KbHit, like the mouse callback.
+// Install the callback for a file dropped on the window. It runs inside
+// KbHit, like the mouse callback. While there is none (null), and while the
+// popup menu is open, the last file dropped is held for the next KbHit with
+// a callback.
 void SetDropFunc(DropFunc drop);
 // Keep the window alive (repaint, close) for about `seconds` without taking
 // keys or mouse events out of the queue; does nothing without a window.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "grlib.h"
@@ -89,6 +90,8 @@ void repaint();
 void handle_window_event(const PlatformEvent &ev);
 // Handle every pending repaint and close, leaving keys and clicks queued.
 void handle_window_events();
+// Keep a file dropped while nobody takes drops, for the next KbHit with a drop callback.
+void hold_drop(const std::string &path);
 
 // Text in the 7 x 13 font with the cell's top-left corner at (x, y).
 void draw_text(Surface &s, int x, int y, const char *str, uint32_t rgb);

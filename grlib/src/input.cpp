@@ -1,6 +1,7 @@
 // Polled keyboard and mouse input: the library's event pump.
 #include <algorithm>
 #include <chrono>
+#include <string>
 
 #include "canvas_state.h"
 
@@ -9,6 +10,11 @@ using namespace grlib;
 static int last_key = -1;
 static MouseFunc mouseCB = nullptr;
 static DropFunc dropCB = nullptr;
+// The last file dropped while no callback took drops (a wait, the open menu),
+// for the callback once it is back: a drop is never lost without a word.
+static std::string held_drop;
+
+void grlib::hold_drop(const std::string &path) { held_drop = path; }
 
 // Turns one event into at most one callback call, with the pointer's
 // position at the time of processing in canvas coordinates.
@@ -37,6 +43,11 @@ static void mouseEvent(const PlatformEvent &ev) {
 
 int KbHit(void) {
     show_pending_drawing();
+    if (dropCB && !held_drop.empty()) {
+        const std::string path = std::move(held_drop);
+        held_drop.clear();
+        dropCB(path.c_str());
+    }
     PlatformEvent ev;
     while (platform->poll(&ev)) {
         if (mouseCB) mouseEvent(ev);
@@ -47,7 +58,10 @@ int KbHit(void) {
             return 1;
         }
         if (ev.type == PlatformEvent::EXPOSE || ev.type == PlatformEvent::CLOSE) handle_window_event(ev);
-        if (ev.type == PlatformEvent::DROP && dropCB) dropCB(ev.path.c_str());
+        if (ev.type == PlatformEvent::DROP) {
+            if (dropCB) dropCB(ev.path.c_str());
+            else hold_drop(ev.path);
+        }
     }
     return 0;
 }

@@ -265,7 +265,7 @@ static int track(unsigned top, int px, int py) {
         case PlatformEvent::EXPOSE:
         case PlatformEvent::CLOSE: handle_window_event(ev); break;
         case PlatformEvent::KEY: result = on_key(ev.nav); break;
-        case PlatformEvent::DROP: break; // not while the menu is open
+        case PlatformEvent::DROP: hold_drop(ev.path); break; // taken once the menu is closed
         default: result = on_mouse(ev); break;
         }
         if (!result && !same_state(before, path)) present_window(false);

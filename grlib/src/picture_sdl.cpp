@@ -1,6 +1,7 @@
 // Picture files on the desktop, decoded by SDL2_image.
 #include <SDL.h>
 #include <SDL_image.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,23 +11,65 @@
 
 #include "grlib.h"
 
+// Whether a JPEG stream ends before its end marker. libjpeg pads a file cut
+// short with an end of its own and only warns; the picture would come out
+// grey below the cut. Anything not laid out as a JPEG is the decoder's to judge.
+static bool jpegCutShort(std::FILE *fp) {
+    auto byte = [fp] { return std::getc(fp); };
+    if (byte() != 0xFF || byte() != 0xD8) return false;
+    bool in_scan = false; // in the entropy-coded data after a start of scan
+    for (;;) {
+        int c = byte();
+        if (c == EOF) return true;
+        if (c != 0xFF) {
+            if (in_scan) continue;
+            return false;
+        }
+        do c = byte();
+        while (c == 0xFF);
+        if (c == EOF) return true;
+        // A stuffed 0xFF byte or a restart marker: the scan goes on.
+        if (in_scan && (c == 0x00 || (c >= 0xD0 && c <= 0xD7))) continue;
+        in_scan = false;
+        if (c == 0xD9) return false;
+        if (c == 0x01 || (c >= 0xD0 && c <= 0xD7)) continue;
+        const int hi = byte(), lo = byte();
+        if (lo == EOF) return true;
+        const long length = hi << 8 | lo;
+        if (length < 2 || std::fseek(fp, length - 2, SEEK_CUR) != 0) return false;
+        in_scan = c == 0xDA;
+    }
+}
+
 // The file is opened here rather than by the decoder: the system's reason
 // ("No such file or directory", "Is a directory") says more than its own.
+// Only a regular file is read: opening a FIFO would wait for a writer, and a
+// device (/dev/urandom) never ends.
 static SDL_RWops *openPicture(const char *path, std::string *error) {
-    std::FILE *fp = std::fopen(path, "rb");
-    if (!fp) {
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0) {
         *error = std::strerror(errno);
+        if (fd >= 0) close(fd);
         return nullptr;
     }
-    struct stat st;
-    const char *problem = fstat(fileno(fp), &st) != 0 ? std::strerror(errno)
-                          : S_ISDIR(st.st_mode)       ? std::strerror(EISDIR)
-                          : st.st_size == 0           ? "the file is empty"
-                                                      : nullptr;
-    SDL_RWops *rw = problem ? nullptr : SDL_RWFromFP(fp, SDL_TRUE);
+    const char *problem = S_ISDIR(st.st_mode)    ? std::strerror(EISDIR)
+                          : !S_ISREG(st.st_mode) ? "not a regular file"
+                          : st.st_size == 0      ? "the file is empty"
+                                                 : nullptr;
+    std::FILE *fp = problem ? nullptr : fdopen(fd, "rb");
+    if (!problem && !fp) problem = std::strerror(errno);
+    if (!problem && jpegCutShort(fp)) problem = "the JPEG file is truncated (premature end)";
+    SDL_RWops *rw = nullptr;
+    if (!problem) {
+        std::rewind(fp);
+        rw = SDL_RWFromFP(fp, SDL_TRUE);
+        if (!rw) problem = SDL_GetError();
+    }
     if (!rw) {
-        *error = problem ? problem : SDL_GetError();
-        std::fclose(fp);
+        *error = problem;
+        if (fp) std::fclose(fp);
+        else close(fd);
     }
     return rw;
 }

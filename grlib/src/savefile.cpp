@@ -43,13 +43,21 @@ bool save_replacing(const char *fname, const std::function<bool(FILE *)> &write)
     // A link or a FIFO at the name is replaced; a directory or a device is
     // never (a device is not a file whose contents could be kept).
     struct stat at;
-    if (lstat(fname, &at) == 0) {
+    const bool exists = lstat(fname, &at) == 0;
+    if (exists) {
         if (S_ISDIR(at.st_mode)) return fail("can't open", EISDIR);
         if (S_ISCHR(at.st_mode) || S_ISBLK(at.st_mode) || S_ISSOCK(at.st_mode)) return fail("can't open", EEXIST);
+        // Renaming over a file needs no right to the file itself: a read-only
+        // file is refused as opening it would be. Root may write anything,
+        // so a file without any write bit counts as read-only for root too.
+        if (S_ISREG(at.st_mode) && access(fname, W_OK) != 0) return fail("can't open", errno);
+        if (S_ISREG(at.st_mode) && !(at.st_mode & 0222)) return fail("can't open", EACCES);
     }
     std::string temp;
     int fd = create_beside(name, &temp);
     if (fd < 0) return fail("can't open", errno);
+    // A file replaced keeps its permissions.
+    if (exists && S_ISREG(at.st_mode)) fchmod(fd, at.st_mode & 0777);
     FILE *fp = fdopen(fd, "wb");
     if (!fp) {
         const int err = errno;

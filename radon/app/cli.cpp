@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 #include "app/app.h"
 #include "demos/demos.h"
@@ -76,54 +77,62 @@ static bool parseSeed(const char *text, uint64_t *seed) {
     return true;
 }
 
+// The options, and what the value of each that takes one must be.
+struct OptionSpec {
+    const char *name;
+    const char *needs; // null: no value
+};
+static const OptionSpec option_specs[] = {
+    {.name = "--help", .needs = nullptr},
+    {.name = "--version", .needs = nullptr},
+    {.name = "--batch", .needs = "COMMANDS"},
+    {.name = "--object", .needs = "FILE"},
+    {.name = "--zoom", .needs = "a number from 1 to 4"},
+    {.name = "--seed", .needs = "a number from 0 to 18446744073709551615"},
+};
+
+// The GNU convention: the whole line is checked first, so --help anywhere in
+// a well-formed line shows the usage, and a malformed line is refused
+// whatever else it holds. COMMANDS and FILE are read only when they are used.
 bool parseCommandLine(int argc, char **argv, Options *options, std::string *error) {
+    std::set<std::string> seen;
     for (int i = 1; i < argc; i++) {
-        std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
+        const std::string arg = std::strcmp(argv[i], "-h") == 0 ? "--help" : argv[i];
+        const OptionSpec *spec = nullptr;
+        for (const OptionSpec &o : option_specs)
+            if (arg == o.name) spec = &o;
+        if (!spec) {
+            *error = "unknown option \"" + arg + "\"";
+            return false;
+        }
+        // Last-wins would silently drop a value: one rule for every option.
+        if (!seen.insert(arg).second) {
+            *error = arg + " given twice";
+            return false;
+        }
+        const char *value = spec->needs && i + 1 < argc ? argv[++i] : nullptr;
+        if (spec->needs && !value) {
+            *error = arg + " needs " + spec->needs;
+            return false;
+        }
+        auto wrong = [&] {
+            *error = arg + " needs " + spec->needs + ", not \"" + value + "\"";
+            return false;
+        };
+        if (arg == "--help") {
             options->help = true;
         } else if (arg == "--version") {
             options->version = true;
         } else if (arg == "--batch") {
-            if (i + 1 >= argc) {
-                *error = "--batch needs COMMANDS";
-                return false;
-            }
-            // The commands are checked only once the object is loaded: a
-            // second --batch would hide the first one's faults.
-            if (options->batch) {
-                *error = "--batch given twice";
-                return false;
-            }
             options->batch = true;
-            options->commands = argv[++i];
+            options->commands = value;
         } else if (arg == "--object") {
-            if (i + 1 >= argc) {
-                *error = "--object needs FILE";
-                return false;
-            }
-            if (!options->object.empty()) {
-                *error = "--object given twice";
-                return false;
-            }
-            options->object = argv[++i];
+            options->object = value;
         } else if (arg == "--zoom") {
-            const char *value = i + 1 < argc ? argv[++i] : nullptr;
-            if (!value || std::strlen(value) != 1 || value[0] < '1' || value[0] > '4') {
-                *error = std::string("--zoom needs a number from 1 to 4") +
-                         (value ? std::string(", not \"") + value + "\"" : "");
-                return false;
-            }
+            if (std::strlen(value) != 1 || value[0] < '1' || value[0] > '4') return wrong();
             options->zoom = value[0] - '0';
-        } else if (arg == "--seed") {
-            const char *value = i + 1 < argc ? argv[++i] : nullptr;
-            if (!value || !parseSeed(value, &options->seed)) {
-                *error = std::string("--seed needs a number from 0 to 18446744073709551615") +
-                         (value ? std::string(", not \"") + value + "\"" : "");
-                return false;
-            }
-        } else {
-            *error = "unknown option \"" + arg + "\"";
-            return false;
+        } else if (!parseSeed(value, &options->seed)) {
+            return wrong();
         }
     }
     return true;

@@ -3,6 +3,7 @@
 #define RADON_CLI_H
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@ struct BatchStep {
 struct Options {
     bool batch = false;
     std::string commands; // of --batch, parsed once the object is loaded
-    std::string object;   // a picture file, empty for none
+    std::optional<std::string> object; // a picture file
     int zoom = 1;
     uint64_t seed = 1;
     bool help = false;

@@ -50,9 +50,10 @@ int main(int argc, char **argv) {
         return 0;
     }
     noise_seed = options.seed;
-    if (!options.object.empty()) {
-        if (!loadObjectFile(options.object.c_str(), &error)) {
-            std::fprintf(stderr, "radon: can't read %s: %s\n", options.object.c_str(), error.c_str());
+    if (options.object) {
+        const char *name = options.object->c_str();
+        if (!loadObjectFile(name, &error)) {
+            std::fprintf(stderr, "radon: can't read %s: %s\n", *name ? name : "\"\"", error.c_str());
             return 2;
         }
         head = imageObject;

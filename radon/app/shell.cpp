@@ -129,8 +129,9 @@ void Pause(const char *str, int pause) {
         return;
     }
     if (pause) {
-        // No menu can open and no dropped file load during the wait, and
-        // the key that ends it is left in the library, never run as a command.
+        // No menu can open and no dropped file load during the wait (the
+        // library holds the file for the command loop), and the key that
+        // ends it is left in the library, never run as a command.
         SetMouseFunc(nullptr);
         SetDropFunc(nullptr);
         while (!KbHit()) WaitEvent();

@@ -23,7 +23,8 @@ check "and saves 30x64.bmp" [ -f 30x64.bmp ]
 check "q ends a batch with status 0" [ $status -eq 0 ]
 check "nothing after q runs" [ ! -f 200x512.bmp ]
 
-for bad in "--nope" "--zoom 9" "--batch" "--batch {7}" "--batch {2001" "extra" "--batch {7} --batch R"; do
+for bad in "--nope" "--zoom 9" "--batch" "--batch {7}" "--batch {2001" "extra" "--batch {7} --batch R" \
+    "--help --bogus" "--zoom --help" "--seed 1 --seed 1" "--zoom 2 --zoom 3"; do
     # shellcheck disable=SC2086
     "$RADON" $bad >out.txt 2>err.txt; status=$?
     check "'$bad' exits 2" [ $status -eq 2 ]
@@ -69,14 +70,41 @@ check "{122}, the Fourier slice, ends with the direct reconstruction's error and
         grep -qx 'Direct Fourier reconstruction: RMS error 0\.[0-9]\{4\}' out.txt"
 rm -f 60x128.bmp
 
+# What is derived from a scan belongs to it: after a new noisy scan neither
+# the filtered sinogram nor the reconstruction of the one before is current.
+mkdir fresh && cd fresh
+"$RADON" --batch "{3104} R r d" >out.txt 2>&1 && mv 60x128-sinogram.csv second.csv
+check "a new scan: \"d\" writes its sinogram alone, no filtered file or image of the scan before" \
+    sh -c 'tail -n1 out.txt | grep -qx "Saved 60x128-\*.csv: sinogram" && [ ! -e 60x128-filtered.csv ] && [ ! -e 60x128-image.csv ]'
+"$RADON" --batch "{3104} r r d" >/dev/null 2>&1
+check "and that sinogram is the second scan's" cmp -s second.csv 60x128-sinogram.csv
+"$RADON" --batch "{3104} R r S s" >/dev/null 2>&1 && mv 60x128.bmp after-R.bmp
+"$RADON" --batch "{3104} r r S s" >/dev/null 2>&1
+check "a new scan: \"S\" shows the new scan filtered" cmp -s after-R.bmp 60x128.bmp
+# With FFT on, the demonstrations' direct filtering is not the FFT one.
+rm -f ./*.csv && "$RADON" --batch "F R d" >/dev/null 2>&1 && mv 60x128-filtered.csv fft.csv
+"$RADON" --batch "F a d" >/dev/null 2>&1
+check "with FFT on, \"a\" leaves no filtered file but the FFT one" \
+    sh -c '[ ! -e 60x128-filtered.csv ] || cmp -s fft.csv 60x128-filtered.csv'
+cd ..
+
 for bad in "--batch {3005}" "--seed" "--seed -1" "--seed 18446744073709551616" "--seed 1x"; do
     # shellcheck disable=SC2086
     "$RADON" $bad >out.txt 2>err.txt; status=$?
     check "'$bad' exits 2 and names the problem" sh -c "[ $status -eq 2 ] && [ -s err.txt ] && [ ! -s out.txt ]"
 done
 
-"$RADON" --help >out.txt 2>err.txt; status=$?
-check "--help exits 0 with the usage on stdout" sh -c "[ $status -eq 0 ] && grep -q '^usage: radon' out.txt"
+# --help anywhere in a well-formed line: COMMANDS are not read, nothing runs.
+rm 60x128.bmp
+for help in "--help" "--batch {9999} --help" "--batch s -h"; do
+    # shellcheck disable=SC2086
+    "$RADON" $help >out.txt 2>err.txt; status=$?
+    check "'$help' exits 0 with the usage on stdout" \
+        sh -c "[ $status -eq 0 ] && grep -q '^usage: radon' out.txt && [ ! -s err.txt ] && [ ! -f 60x128.bmp ]"
+done
+"$RADON" --object "" --batch h >out.txt 2>err.txt; status=$?
+echo "radon: can't read \"\": No such file or directory" >expected.txt
+check "--object \"\" is refused as a file that cannot be read" sh -c "[ $status -eq 2 ] && cmp -s err.txt expected.txt"
 
 # A directory in the way makes the file impossible to create, even for root.
 mkdir blocked && mkdir blocked/60x128.bmp && cd blocked
@@ -84,6 +112,18 @@ mkdir blocked && mkdir blocked/60x128.bmp && cd blocked
 cd ..
 check "a file that cannot be created: can't open with the reason, the program goes on, status 1" \
     sh -c "[ $status -eq 1 ] && [ \$(grep -cx \"can't open 60x128.bmp: Is a directory\" blocked/err.txt) -eq 2 ]"
+
+# A read-only file is not replaced (root, who may write it, is refused too);
+# a file replaced keeps its mode.
+mkdir modes && cp disk0.bmp modes/60x128.bmp && chmod 0444 modes/60x128.bmp
+(cd modes && "$RADON" --batch "h s" >../out.txt 2>../err.txt); status=$?
+check "a read-only file: can't open, Permission denied, status 1, the file and its mode kept" \
+    sh -c "[ $status -eq 1 ] && grep -qx \"can't open 60x128.bmp: Permission denied\" err.txt &&
+           cmp -s modes/60x128.bmp disk0.bmp && [ \$(stat -c %a modes/60x128.bmp) = 444 ]"
+chmod 0640 modes/60x128.bmp
+(cd modes && "$RADON" --batch "h s" >/dev/null 2>&1); status=$?
+check "a file replaced keeps its mode" \
+    sh -c "[ $status -eq 0 ] && ! cmp -s modes/60x128.bmp disk0.bmp && [ \$(stat -c %a modes/60x128.bmp) = 640 ]"
 
 # A link or a FIFO at the name is replaced by the picture; nothing blocks and
 # the link's target is left alone.

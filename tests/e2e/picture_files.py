@@ -133,6 +133,31 @@ with tempfile.TemporaryDirectory() as work:
         if not ok:
             bad.append(f"{os.path.basename(path)}: status {r.returncode}, {r.stderr.strip()!r}")
     check(f"{len(cases)} broken or too large files give one line and status 2", not bad, "; ".join(bad))
+    # A JPEG cut short: libjpeg would pad it and only warn, the picture grey
+    # below the cut. Noise keeps the file large enough to cut in its data.
+    jpeg = os.path.join(work, "noise.jpg")
+    subprocess.run(["convert", "-size", "200x150", "xc:", "+noise", "Random", jpeg], check=True)
+    with open(jpeg, "rb") as f:
+        data = f.read()
+    r = run("--object", jpeg, "--batch", "h")
+    check("a whole JPEG is read", r.returncode == 0 and r.stderr == "", r.stderr.strip())
+    for length in (2, 300, len(data) // 2, len(data) - 2):
+        r = run("--object", write("cut.jpg", data[:length]), "--batch", "h")
+        check(f"a JPEG cut to {length} bytes is refused as truncated",
+              r.returncode == 2 and r.stderr == f"radon: can't read {work}/cut.jpg: the JPEG file is truncated (premature end)\n",
+              r.stderr.strip())
+
+    # Only regular files: a FIFO would block the open, a device never ends.
+    fifo = os.path.join(work, "fifo.png")
+    os.mkfifo(fifo)
+    for path in (fifo, "/dev/urandom"):
+        try:
+            r = subprocess.run([RADON, "--object", path, "--batch", "h"], capture_output=True, text=True, timeout=20)
+            ok, detail = r.returncode == 2 and r.stderr == f"radon: can't read {path}: not a regular file\n", r.stderr
+        except subprocess.TimeoutExpired:
+            ok, detail = False, "hung"
+        check(f"{path} is refused at once: not a regular file", ok, detail)
+
     reports = sanitizer_reports(work)
     check("no sanitizer reports", not reports,
           "".join(open(os.path.join(work, name)).read() for name in reports))

@@ -453,7 +453,7 @@ async function main() {
 
         // The imperfect scanner: the views' "Next", the metal toggle marked,
         // and metal in the polychromatic beam as the native program draws it.
-        await button(page, 'v'.charCodeAt(0)).click();
+        await (await shownButton(page, 'v'.charCodeAt(0))).click();
         history += ' k v';
         check('the views group\'s "Next" button steps to every 2nd view', await marked(page, 3201));
         check('the metal insert is marked off', await marked(page, 109, false));

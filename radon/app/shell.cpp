@@ -21,6 +21,7 @@ static MenuItem demos[] = {
     {"Convolution", 99, nullptr, 0},
     {"FBP accumulation", 97, nullptr, 0},
     {"Old tomography", 111, nullptr, 0},
+    {"ART, ray by ray", 65, nullptr, 0},
     {nullptr, 0, nullptr, 0},
 };
 Menu demomenu = {demos, nullptr, 0, 0};
@@ -50,6 +51,8 @@ static MenuItem lab[] = {
     {"Sinogram", 83, nullptr, 0},
     {"Filter", 0, &filtermenu, 0},
     {"Noise", 0, &noisemenu, 0},
+    {"SART iteration", 73, nullptr, 0},
+    {"Convergence plot", 69, nullptr, 0},
     {"Error picture", 101, nullptr, 0},
     {"Save data", 100, nullptr, 0},
     {"Help", 63, nullptr, 0},
@@ -166,6 +169,7 @@ void actionfunc(int c) {
     case 'c': convolution(0.5, 0.5); break;
     case 'a': accumulation(fbp, 0.3, 1.0); break;
     case 'o': accumulation(rdn, 0.1, 0.1); break;
+    case 'A': artDemo(); break;
     case 'f': drawFilter(); break;
     case 'F':
         use_fft = use_fft ? 0 : 1;
@@ -183,6 +187,8 @@ void actionfunc(int c) {
     case 'k': chooseFilter(nextChoice(filter_choices, current_filter)); break;
     case 'n': chooseNoise(nextChoice(noise_choices, current_noise)); break;
     case 'e': errorPicture(); break;
+    case 'I': sartIteration(); break;
+    case 'E': convergencePlot(); break;
     case 'd': saveData(); break;
     case '?': showHelp(); break;
     default:

@@ -20,4 +20,7 @@ void drawFilter(void);
 // detector samples: w0 the smooth comparison curve, w1 the kernel weight.
 void fillFilterCurves(Point2D *w0, Point2D *w1);
 
+// ART from 0, one sweep: the first angle ray by ray, then angle by angle (art.cpp).
+void artDemo(void);
+
 #endif

@@ -22,33 +22,36 @@ struct Strips {
     std::vector<double> f;
 };
 
-static Strips stripsOf(IterativeImage &u, int iw) {
+static void sortIntoStrips(IterativeImage &u, int iw, Strips &s) {
     const std::vector<DiscRun> &runs = discRuns();
-    std::vector<int> k_of;
-    std::vector<double> p_of;
-    Strips s;
+    std::vector<double> xs(width);
+    for (int ix = 0; ix < width; ix++) xs[ix] = pixelX(ix);
+    // Each pixel's position, in the order of the rows.
+    static std::vector<double> p_of;
+    p_of.clear();
     s.start.assign(Np + 2, 0);
     for (int iy = 0; iy < height; iy++) {
+        const double y = pixelY(iy);
         for (int ix = runs[iy].first; ix < runs[iy].end; ix++) {
-            const double p = detectorPosition(iw, pixelX(ix), pixelY(iy));
-            k_of.push_back((int)p);
+            const double p = detectorPosition(iw, xs[ix], y);
             p_of.push_back(p);
             s.start[(int)p + 1]++;
         }
     }
     for (int k = 0; k <= Np; k++) s.start[k + 1] += s.start[k];
-    s.pixel.resize(k_of.size());
-    s.f.resize(k_of.size());
+    s.pixel.resize(p_of.size());
+    s.f.resize(p_of.size());
     std::vector<int> next(s.start.begin(), s.start.end() - 1);
     size_t i = 0;
     for (int iy = 0; iy < height; iy++) {
+        double *row = u.row(iy);
         for (int ix = runs[iy].first; ix < runs[iy].end; ix++, i++) {
-            const int at = next[k_of[i]]++;
-            s.pixel[at] = &u.row(iy)[ix];
-            s.f[at] = p_of[i] - k_of[i];
+            const int k = (int)p_of[i];
+            const int at = next[k]++;
+            s.pixel[at] = &row[ix];
+            s.f[at] = p_of[i] - k;
         }
     }
-    return s;
 }
 
 // Ray ip of angle iw: its residual over its length smeared on the pixels
@@ -92,10 +95,11 @@ void artDemo(void) {
     // The first angle takes about four seconds ray by ray, the rest two.
     const double ray_hold = std::min(0.03, 4.0 / (Np + 1)), angle_hold = std::min(0.05, 2.0 / Nw);
     char status[100];
+    Strips strips;
     SetDoubleBuffer(1);
     for (size_t k = 0; k < order.size(); k++) {
         const int iw = order[k];
-        const Strips strips = stripsOf(u, iw);
+        sortIntoStrips(u, iw, strips);
         std::snprintf(status, sizeof status, "ART: angle %d of %d", (int)k + 1, (int)order.size());
         for (int ip = 0; ip <= Np; ip++) {
             if (!correctRay(u, strips, iw, ip) || !frames || k > 0) continue;

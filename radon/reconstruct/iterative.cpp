@@ -69,37 +69,50 @@ static void samplesInDisc(double t0, double t1, int *lo, int *hi) {
     *hi = std::min(Nl, (int)ceil((ymax + half) / dl - 0.5) + 2);
 }
 
-// The rays ip0 .. ip0 + G - 1 of angle iw (rays past Np repeat ray Np),
-// side by side so that their sums go in step; each ray's sum runs along it in order.
-template <int G>
-VECTOR_CLONES static void projectGroup(const double *__restrict image, int stride, int iw, int ip0,
-                                       double q[G]) {
-    const double c = cn[iw], s = sn[iw];
+// Samples l = lo..hi-1 of one ray, read from the padded image: the ray at
+// (tc, ts) = t (cos, sin), the samples' products with (sin, cos) in ss, sc.
+VECTOR_CLONES static void readSamples(const double *__restrict image, int stride, double tc, double ts,
+                                      const double *__restrict ss, const double *__restrict sc, int lo, int hi,
+                                      double *__restrict value) {
     // A world point's place on the padded image, in pixels: pixel centres at whole numbers.
     const double per_pixel = width / (xmax + xmax);
     const double x0 = width / 2 + IterativeImage::border(), y0 = height / 2 + IterativeImage::border();
-    double tc[G], ts[G];
-    for (int k = 0; k < G; k++) {
-        const double t = std::min(ip0 + k, Np) * dp - xmax;
-        tc[k] = t * c;
-        ts[k] = t * s;
+    for (int l = lo; l < hi; l++) {
+        const double gx = (tc - ss[l]) * per_pixel + x0;
+        const double gy = y0 - (ts + sc[l]) * per_pixel;
+        const int ix = (int)gx, iy = (int)gy; // both positive: truncation is the floor
+        const double fx = gx - ix, fy = gy - iy;
+        const int at = iy * stride + ix;
+        value[l] = (1 - fy) * ((1 - fx) * image[at] + fx * image[at + 1]) +
+                   fy * ((1 - fx) * image[at + stride] + fx * image[at + stride + 1]);
     }
+}
+
+// The rays ip0 .. ip0 + G - 1 of angle iw (rays past Np repeat ray Np):
+// their samples read, then summed along each ray in order, the rays in step.
+template <int G>
+static void projectGroup(const double *image, int stride, int iw, int ip0, double q[G]) {
+    const double c = cn[iw], s = sn[iw];
     int lo, hi;
     samplesInDisc(ip0 * dp - xmax, std::min(ip0 + G - 1, Np) * dp - xmax, &lo, &hi);
-    double sum[G] = {};
+    // The products of the samples' places along the rays with sin and cos;
+    // kept from call to call, as ART projects its rays one at a time.
+    thread_local std::vector<double> ss, sc, value;
+    ss.resize(Nl);
+    sc.resize(Nl);
+    value.resize((size_t)G * Nl);
     for (int l = lo; l < hi; l++) {
         const double sl = -ymax + (l + 0.5) * dl;
-        const double ss = sl * s, sc = sl * c;
-        for (int k = 0; k < G; k++) {
-            const double gx = (tc[k] - ss) * per_pixel + x0;
-            const double gy = y0 - (ts[k] + sc) * per_pixel;
-            const int ix = (int)gx, iy = (int)gy; // both positive: truncation is the floor
-            const double fx = gx - ix, fy = gy - iy;
-            const double *a = image + (size_t)iy * stride + ix;
-            const double v = (1 - fy) * ((1 - fx) * a[0] + fx * a[1]) + fy * ((1 - fx) * a[stride] + fx * a[stride + 1]);
-            sum[k] = sum[k] + v;
-        }
+        ss[l] = sl * s;
+        sc[l] = sl * c;
     }
+    for (int k = 0; k < G; k++) {
+        const double t = std::min(ip0 + k, Np) * dp - xmax;
+        readSamples(image, stride, t * c, t * s, ss.data(), sc.data(), lo, hi, &value[(size_t)k * Nl]);
+    }
+    double sum[G] = {};
+    for (int l = lo; l < hi; l++)
+        for (int k = 0; k < G; k++) sum[k] = sum[k] + value[(size_t)k * Nl + l];
     for (int k = 0; k < G; k++) q[k] = sum[k] * dl;
 }
 

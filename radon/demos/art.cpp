@@ -13,16 +13,7 @@
 // The corrections are taken whole, with no positivity.
 static const double lambda = 1.0;
 
-// The pixels inside the disc sorted by the detector step their smearing
-// position falls in at one angle: strip k holds those with (int) p == k,
-// at pixel[start[k]] .. pixel[start[k + 1] - 1], each with its fraction f = p - k.
-struct Strips {
-    std::vector<int> start;
-    std::vector<double *> pixel;
-    std::vector<double> f;
-};
-
-static void sortIntoStrips(IterativeImage &u, int iw, Strips &s) {
+void sortIntoStrips(IterativeImage &u, int iw, Strips &s) {
     const std::vector<DiscRun> &runs = discRuns();
     std::vector<double> xs(width);
     for (int ix = 0; ix < width; ix++) xs[ix] = pixelX(ix);
@@ -54,10 +45,7 @@ static void sortIntoStrips(IterativeImage &u, int iw, Strips &s) {
     }
 }
 
-// Ray ip of angle iw: its residual over its length smeared on the pixels
-// whose weight for detector ip is not 0 (1 - f in strip ip, f in strip ip - 1).
-// False when the ray misses the disc.
-static bool correctRay(IterativeImage &u, const Strips &s, int iw, int ip) {
+bool correctRay(IterativeImage &u, const Strips &s, int iw, int ip) {
     const double L = rayLengths(iw)[ip];
     if (!(L > kShortRay)) return false;
     double q;

@@ -10,21 +10,7 @@
 
 namespace {
 
-struct Iterative : ::testing::Test {
-    void SetUp() override {
-        ensureTestCanvas();
-        SetDoubleBuffer(0);
-        initRadon(60, 128);
-        head = head0;
-        use_fft = 0;
-    }
-    void TearDown() override {
-        current_filter = &filter_choices[0];
-        current_noise = &noise_choices[0];
-        head = head0;
-        use_fft = 0;
-    }
-};
+struct Iterative : DefaultSettings {};
 
 // A sinogram of zeros but for ray (iw, ip), as a scan of its own.
 void oneRay(int iw, int ip, double value) {

@@ -69,55 +69,73 @@ static void samplesInDisc(double t0, double t1, int *lo, int *hi) {
     *hi = std::min(Nl, (int)ceil((ymax + half) / dl - 0.5) + 2);
 }
 
-// Samples l = lo..hi-1 of one ray, read from the padded image: the ray at
-// (tc, ts) = t (cos, sin), the samples' products with (sin, cos) in ss, sc.
-VECTOR_CLONES static void readSamples(const double *__restrict image, int stride, double tc, double ts,
-                                      const double *__restrict ss, const double *__restrict sc, int lo, int hi,
-                                      double *__restrict value) {
-    // A world point's place on the padded image, in pixels: pixel centres at whole numbers.
-    const double per_pixel = width / (xmax + xmax);
-    const double x0 = width / 2 + IterativeImage::border(), y0 = height / 2 + IterativeImage::border();
+// Rays in groups of this many.
+const int kRays = 8;
+
+// The sums of the samples l = lo..hi-1 of G rays, the rays side by side so
+// that they read neighbouring pixels together: sample l of ray k at
+// (gx, gy) = (ax[k] - bx[l], ay[k] - by[l]) in pixels of the padded image,
+// pixel centres at whole numbers. Each ray's sum runs along it in order.
+template <int G>
+__attribute__((always_inline)) inline void sumSamples(const double *__restrict image, int stride,
+                                                      const double *ax, const double *ay,
+                                                      const double *__restrict bx, const double *__restrict by,
+                                                      int lo, int hi, double *sums) {
+    double sum[G] = {};
     for (int l = lo; l < hi; l++) {
-        const double gx = (tc - ss[l]) * per_pixel + x0;
-        const double gy = y0 - (ts + sc[l]) * per_pixel;
-        const int ix = (int)gx, iy = (int)gy; // both positive: truncation is the floor
-        const double fx = gx - ix, fy = gy - iy;
-        const int at = iy * stride + ix;
-        value[l] = (1 - fy) * ((1 - fx) * image[at] + fx * image[at + 1]) +
-                   fy * ((1 - fx) * image[at + stride] + fx * image[at + stride + 1]);
+        for (int k = 0; k < G; k++) {
+            const double gx = ax[k] - bx[l], gy = ay[k] - by[l];
+            const int ix = (int)gx, iy = (int)gy; // both positive: truncation is the floor
+            const double fx = gx - ix, fy = gy - iy;
+            const int at = iy * stride + ix;
+            const double v = (1 - fy) * ((1 - fx) * image[at] + fx * image[at + 1]) +
+                             fy * ((1 - fx) * image[at + stride] + fx * image[at + stride + 1]);
+            sum[k] = sum[k] + v;
+        }
     }
+    for (int k = 0; k < G; k++) sums[k] = sum[k];
 }
 
-// The rays ip0 .. ip0 + G - 1 of angle iw (rays past Np repeat ray Np):
-// their samples read, then summed along each ray in order, the rays in step.
+VECTOR_CLONES static void sumGroup(const double *image, int stride, const double *ax, const double *ay,
+                                   const double *bx, const double *by, int lo, int hi, double *sums) {
+    sumSamples<kRays>(image, stride, ax, ay, bx, by, lo, hi, sums);
+}
+
+VECTOR_CLONES static void sumRay(const double *image, int stride, const double *ax, const double *ay,
+                                 const double *bx, const double *by, int lo, int hi, double *sums) {
+    sumSamples<1>(image, stride, ax, ay, bx, by, lo, hi, sums);
+}
+
+// The rays ip0 .. ip0 + G - 1 of angle iw (rays past Np repeat ray Np), G = kRays or 1.
 template <int G>
 static void projectGroup(const double *image, int stride, int iw, int ip0, double q[G]) {
     const double c = cn[iw], s = sn[iw];
     int lo, hi;
     samplesInDisc(ip0 * dp - xmax, std::min(ip0 + G - 1, Np) * dp - xmax, &lo, &hi);
-    // The products of the samples' places along the rays with sin and cos;
-    // kept from call to call, as ART projects its rays one at a time.
-    thread_local std::vector<double> ss, sc, value;
-    ss.resize(Nl);
-    sc.resize(Nl);
-    value.resize((size_t)G * Nl);
+    // World units to pixels; the world's origin on the padded image.
+    const double per_pixel = width / (xmax + xmax);
+    const double x0 = width / 2 + IterativeImage::border(), y0 = height / 2 + IterativeImage::border();
+    // The point at s along a ray is its point at s = 0 plus s (-sin, cos):
+    // the samples' offsets in pixels, the same for every ray of the angle.
+    // Kept from call to call, as ART projects its rays one at a time.
+    thread_local std::vector<double> bx, by;
+    bx.resize(Nl);
+    by.resize(Nl);
     for (int l = lo; l < hi; l++) {
         const double sl = -ymax + (l + 0.5) * dl;
-        ss[l] = sl * s;
-        sc[l] = sl * c;
+        bx[l] = sl * s * per_pixel;
+        by[l] = sl * c * per_pixel;
     }
+    double ax[G], ay[G], sums[G];
     for (int k = 0; k < G; k++) {
         const double t = std::min(ip0 + k, Np) * dp - xmax;
-        readSamples(image, stride, t * c, t * s, ss.data(), sc.data(), lo, hi, &value[(size_t)k * Nl]);
+        ax[k] = t * c * per_pixel + x0;
+        ay[k] = y0 - t * s * per_pixel;
     }
-    double sum[G] = {};
-    for (int l = lo; l < hi; l++)
-        for (int k = 0; k < G; k++) sum[k] = sum[k] + value[(size_t)k * Nl + l];
-    for (int k = 0; k < G; k++) q[k] = sum[k] * dl;
+    if constexpr (G == 1) sumRay(image, stride, ax, ay, bx.data(), by.data(), lo, hi, sums);
+    else sumGroup(image, stride, ax, ay, bx.data(), by.data(), lo, hi, sums);
+    for (int k = 0; k < G; k++) q[k] = sums[k] * dl;
 }
-
-// Rays in groups of this many.
-const int kRays = 8;
 
 void projectRays(const IterativeImage &u, int iw, int first, int end, double *q) {
     int ip = first;
@@ -127,19 +145,6 @@ void projectRays(const IterativeImage &u, int iw, int first, int end, double *q)
 
 // Work split into this many pieces for the two threads.
 const int kPieces = 16;
-
-// All rays of angle iw, q[0..Np], on two threads; each ray is computed whole by one.
-static void projectAngle(const IterativeImage &u, int iw, double *q) {
-    const int groups = (Np + 1 + kRays - 1) / kRays;
-    computeRowsInOrder(
-        kPieces,
-        [&](int piece) {
-            const int first = std::min(Np + 1, groups * piece / kPieces * kRays);
-            const int end = std::min(Np + 1, groups * (piece + 1) / kPieces * kRays);
-            projectRays(u, iw, first, end, &q[first]);
-        },
-        [](int) {});
-}
 
 const double *rayLengths(int iw) {
     static std::vector<double> lengths;
@@ -171,22 +176,33 @@ VECTOR_CLONES static void smearRow(int iw, double *__restrict u, int first, int 
     }
 }
 
-void sartUpdate(IterativeImage &u, int iw) {
+// SART's updates at the angles angles[0..n-1], in order. Each angle is two
+// steps that two threads share: the projection with the residuals, ray
+// groups apart, then the smearing, rows apart. Each ray and each pixel is
+// computed whole by one thread, so the numbers do not depend on which.
+static void sartAngles(IterativeImage &u, const int *angles, int n) {
     std::vector<double> q(Np + 1), r(Np + 1);
-    projectAngle(u, iw, q.data());
-    const double *L = rayLengths(iw);
-    for (int ip = 0; ip <= Np; ip++) r[ip] = L[ip] > kShortRay ? (rdn[iw][ip] - q[ip]) / L[ip] : 0;
     std::vector<double> xs(width);
     for (int ix = 0; ix < width; ix++) xs[ix] = pixelX(ix);
     const std::vector<DiscRun> &runs = discRuns();
-    computeRowsInOrder(
-        kPieces,
-        [&](int piece) {
+    for (int k = 0; k < n; k++) rayLengths(angles[k]); // computed before the threads share the work
+    const int groups = (Np + kRays) / kRays;
+    inOrderedSteps(2 * n, kPieces, [&](int step, int piece) {
+        const int iw = angles[step / 2];
+        if (step % 2 == 0) {
+            const int first = std::min(Np + 1, groups * piece / kPieces * kRays);
+            const int end = std::min(Np + 1, groups * (piece + 1) / kPieces * kRays);
+            projectRays(u, iw, first, end, &q[first]);
+            const double *L = rayLengths(iw);
+            for (int ip = first; ip < end; ip++) r[ip] = L[ip] > kShortRay ? (rdn[iw][ip] - q[ip]) / L[ip] : 0;
+        } else {
             for (int iy = height * piece / kPieces; iy < height * (piece + 1) / kPieces; iy++)
                 smearRow(iw, u.row(iy), runs[iy].first, runs[iy].end, xs.data(), pixelY(iy), r.data());
-        },
-        [](int) {});
+        }
+    });
 }
+
+void sartUpdate(IterativeImage &u, int iw) { sartAngles(u, &iw, 1); }
 
 // ---------------------------------------------------------------- SART
 
@@ -225,12 +241,16 @@ void sartIteration(void) {
     // About two seconds an iteration in the window.
     const double hold = std::min(0.05, 2.0 / Nw);
     SetDoubleBuffer(1);
-    for (size_t k = 0; k < order.size(); k++) {
-        sartUpdate(sart.image, order[k]);
-        // In batch mode only the final picture.
-        if (batch_mode && k + 1 < order.size()) continue;
+    if (batch_mode) {
+        // Only the final picture.
+        sartAngles(sart.image, order.data(), (int)order.size());
         drawReconstruction(sart.image.result());
-        teachingPause(hold);
+    } else {
+        for (const int iw : order) {
+            sartUpdate(sart.image, iw);
+            drawReconstruction(sart.image.result());
+            teachingPause(hold);
+        }
     }
     SetDoubleBuffer(0);
     last_reconstruction = sart.image.result();

@@ -106,12 +106,12 @@ VECTOR_CLONES static void sumRay(const double *image, int stride, const double *
     sumSamples<1>(image, stride, ax, ay, bx, by, lo, hi, sums);
 }
 
-// The rays ip0 .. ip0 + G - 1 of angle iw (rays past Np repeat ray Np), G = kRays or 1.
+// The rays ip0 .. ip0 + G - 1 of angle iw (all within 0..Np), G = kRays or 1.
 template <int G>
 static void projectGroup(const double *image, int stride, int iw, int ip0, double q[G]) {
     const double c = cn[iw], s = sn[iw];
     int lo, hi;
-    samplesInDisc(ip0 * dp - xmax, std::min(ip0 + G - 1, Np) * dp - xmax, &lo, &hi);
+    samplesInDisc(ip0 * dp - xmax, (ip0 + G - 1) * dp - xmax, &lo, &hi);
     // World units to pixels; the world's origin on the padded image.
     const double per_pixel = width / (xmax + xmax);
     const double x0 = width / 2 + IterativeImage::border(), y0 = height / 2 + IterativeImage::border();
@@ -128,7 +128,7 @@ static void projectGroup(const double *image, int stride, int iw, int ip0, doubl
     }
     double ax[G], ay[G], sums[G];
     for (int k = 0; k < G; k++) {
-        const double t = std::min(ip0 + k, Np) * dp - xmax;
+        const double t = (ip0 + k) * dp - xmax;
         ax[k] = t * c * per_pixel + x0;
         ay[k] = y0 - t * s * per_pixel;
     }
@@ -230,12 +230,20 @@ struct SartState {
     IterativeImage image;
     std::vector<double> errors;
 };
-static SartState sart;
 
-std::vector<double> sartErrors(void) { return sart.scan == currentScan() ? sart.errors : std::vector<double>{}; }
+// Made at the first use: a program that never iterates holds no image.
+static SartState &sartState(void) {
+    static SartState state;
+    return state;
+}
+
+std::vector<double> sartErrors(void) {
+    return sartState().scan == currentScan() ? sartState().errors : std::vector<double>{};
+}
 
 void sartIteration(void) {
     if (!have_rdn) getRadon();
+    SartState &sart = sartState();
     if (sart.scan != currentScan()) sart = {.scan = currentScan(), .image = IterativeImage(), .errors = {}};
     const std::vector<int> order = spreadOrder();
     // About two seconds an iteration in the window.

@@ -2,6 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -144,6 +145,39 @@ static void BM_fourierSlice(benchmark::State &state) {
     }
 }
 
+// One SART iteration (batch mode: the final picture only), timed beside
+// getRadon on the same grid, one after the other in each round, so that both
+// see the same load: the time is SART's, the counters getRadon's and the ratio.
+static void BM_sartIteration(benchmark::State &state) {
+    prepare(state);
+    batch_mode = 1;
+    sartIteration(); // the ray lengths, once per grid
+    using clock = std::chrono::steady_clock;
+    double radon_s = 0, sart_s = 0;
+    for (auto _ : state) {
+        const auto t0 = clock::now();
+        getRadon();
+        const auto t1 = clock::now();
+        sartIteration();
+        const auto t2 = clock::now();
+        radon_s += std::chrono::duration<double>(t1 - t0).count();
+        sart_s += std::chrono::duration<double>(t2 - t1).count();
+        state.SetIterationTime(std::chrono::duration<double>(t2 - t1).count());
+    }
+    state.counters["getRadon_ms"] = benchmark::Counter(1000 * radon_s / state.iterations());
+    state.counters["sart/getRadon"] = benchmark::Counter(sart_s / radon_s);
+    batch_mode = 0;
+}
+
+// The ART demonstration's sweep from 0, without the window's frames.
+static void BM_artSweep(benchmark::State &state) {
+    prepare(state);
+    batch_mode = 1;
+    artDemo();
+    for (auto _ : state) artDemo();
+    batch_mode = 0;
+}
+
 // Each on the four grids; wall time, and the CPU time of both threads.
 static void onEveryGrid(benchmark::internal::Benchmark *b) {
     b->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
@@ -162,6 +196,10 @@ BENCHMARK(BM_measurement)->Args({3, 0, 0})->Args({3, 2, 0})->Args({3, 0, 1})->Ar
 BENCHMARK(BM_sinograms)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_errorPicture)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_fourierSlice)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+// The iterative methods on the finest grid, SART beside the transform.
 BENCHMARK(BM_saveData)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+BENCHMARK(BM_sartIteration)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_artSweep)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Time `radon --batch "{1004}R"` against scikit-image's radon + iradon.
+"""Time `radon --batch "{1004}R"` against scikit-image's radon + iradon, and
+one SART iteration of each.
 
 Both reconstruct the head phantom on a 400 x 400 image from 200 views over a
 half-turn with the Shepp-Logan filter, one after the other on this machine.
@@ -7,6 +8,11 @@ radon's time is the whole command (start-up, drawing the phantom, the
 transform with its animation, the filtering and the back-projection);
 scikit-image's is the two calls alone. Peak memory is each process's maximum
 resident set size.
+
+SART: one iteration over the same 200 views, radon's "I" against
+scikit-image's iradon_sart. radon's time is that of `{1004} r I` less that of
+`{1004} r` (the first iteration, with the rays' lengths it computes once per
+grid); scikit-image's is the one call on the sinogram its radon made.
 
 usage: scripts/compare_skimage.py [path/to/radon] [runs]
 Needs scikit-image for /usr/bin/python3 (Debian: apt-get install python3-skimage).
@@ -56,6 +62,18 @@ def skimage_seconds():
     return time.perf_counter() - start
 
 
+def skimage_sart_seconds():
+    """One iteration of iradon_sart, timed in this process."""
+    import numpy as np
+    from skimage.transform import iradon_sart, radon
+    image = phantom()
+    theta = np.linspace(0.0, 180.0, 200, endpoint=False)
+    sinogram = radon(image, theta=theta)
+    start = time.perf_counter()
+    iradon_sart(sinogram, theta=theta)
+    return time.perf_counter() - start
+
+
 def timed(command):
     """Wall seconds and peak resident KB of one run of command."""
     start = time.perf_counter()
@@ -71,6 +89,9 @@ def main():
     if len(sys.argv) > 1 and sys.argv[1] == "--skimage-once":
         print("%.6f" % skimage_seconds())
         return
+    if len(sys.argv) > 1 and sys.argv[1] == "--skimage-sart-once":
+        print("%.6f" % skimage_sart_seconds())
+        return
     radon = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "build", "radon")
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
 
@@ -85,6 +106,14 @@ def main():
     print('radon --batch "{1004}R" (whole command): %.3f s  peak RSS %.1f MB' % (radon_s, radon_kb / 1024))
     print("scikit-image radon + iradon (calls only): %.3f s  peak RSS %.1f MB" % (sk_s, sk_kb / 1024))
     print("ratio radon / scikit-image: %.3f" % (radon_s / sk_s))
+
+    scan_s = statistics.median(timed([radon, "--batch", "{1004} r"])[0] for _ in range(runs))
+    scan_sart_s = statistics.median(timed([radon, "--batch", "{1004} r I"])[0] for _ in range(runs))
+    sk_sart_s = statistics.median(
+        float(timed(["/usr/bin/python3", os.path.abspath(__file__), "--skimage-sart-once"])[2]) for _ in range(runs))
+    print('radon SART iteration ("{1004} r I" less "{1004} r"): %.3f s' % (scan_sart_s - scan_s))
+    print("scikit-image iradon_sart, one iteration (call only): %.3f s" % sk_sart_s)
+    print("ratio radon / scikit-image (SART): %.3f" % ((scan_sart_s - scan_s) / sk_sart_s))
 
 
 if __name__ == "__main__":

@@ -53,6 +53,12 @@ picture artifacts-metal             "m R" PNG24
 picture artifacts-metal-beam        "{1004} m {3401} R" PNG24
 picture artifacts-metal-noise-sinogram "m {3104} S" PNG24
 picture artifacts-metal-noise       "m {3104} R" PNG24
+# Iterative reconstruction on the coarse grid, beside "coarse" (FBP). ART
+# leaves reds (no positivity): more colours than a palette holds.
+picture sart-1      "{1001} I"
+picture sart-5      "{1001} I I I I I"
+picture convergence "{1001} I I I I I E"
+picture art         "{1001} A" PNG24
 # Your own object: the lesson drawing (scripts/lesson_picture.py) scanned.
 picture chest-original "h"        PNG8 --object "$out/chest.png"
 picture chest-coarse   "{1001} R" PNG8 --object "$out/chest.png"

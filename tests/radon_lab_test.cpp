@@ -20,21 +20,7 @@ namespace {
 
 const double pi = 3.141592653589793;
 
-struct Lab : ::testing::Test {
-    void SetUp() override {
-        ensureTestCanvas();
-        SetDoubleBuffer(0);
-        initRadon(60, 128);
-        head = head0;
-        use_fft = 0;
-    }
-    void TearDown() override {
-        current_filter = &filter_choices[0];
-        current_noise = &noise_choices[0];
-        head = head0;
-        use_fft = 0;
-    }
-};
+struct Lab : DefaultSettings {};
 
 // The band-limited ramp's kernel for unit spacing, from its definition.
 double ramp(double u) {

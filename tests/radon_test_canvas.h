@@ -3,6 +3,8 @@
 #ifndef RADON_TEST_CANVAS_H
 #define RADON_TEST_CANVAS_H
 
+#include <gtest/gtest.h>
+
 #include "app/app.h"
 #include "demos/demos.h"
 #include "lab/lab.h"
@@ -28,5 +30,23 @@ inline void takeHandWrittenSinograms(bool filtered) {
     fbp_filter = current_filter;
     fbp_by_fft = use_fft;
 }
+
+// A test on the 60 x 128 grid with the phantom and the settings at their
+// defaults, which it leaves so for the next.
+struct DefaultSettings : ::testing::Test {
+    void SetUp() override {
+        ensureTestCanvas();
+        SetDoubleBuffer(0);
+        initRadon(60, 128);
+        head = head0;
+        use_fft = 0;
+    }
+    void TearDown() override {
+        current_filter = &filter_choices[0];
+        current_noise = &noise_choices[0];
+        head = head0;
+        use_fft = 0;
+    }
+};
 
 #endif

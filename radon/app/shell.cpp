@@ -22,6 +22,7 @@ static MenuItem demos[] = {
     {"FBP accumulation", 97, nullptr, 0},
     {"Old tomography", 111, nullptr, 0},
     {"Fourier slice", 122, nullptr, 0},
+    {"ART, ray by ray", 65, nullptr, 0},
     {nullptr, 0, nullptr, 0},
 };
 Menu demomenu = {demos, nullptr, 0, 0};
@@ -64,6 +65,8 @@ static MenuItem lab[] = {
     {"Detector", 0, &detectormenu, 0},
     {"Beam", 0, &beammenu, 0},
     {"Metal insert (toggle)", 109, nullptr, 0},
+    {"SART iteration", 73, nullptr, 0},
+    {"Convergence plot", 69, nullptr, 0},
     {"Error picture", 101, nullptr, 0},
     {"Save data", 100, nullptr, 0},
     {"Help", 63, nullptr, 0},
@@ -195,6 +198,7 @@ void actionfunc(int c) {
     case 'a': accumulation(fbp, 0.3, 1.0); break;
     case 'o': accumulation(rdn, 0.1, 0.1); break;
     case 'z': fourierSlice(); break;
+    case 'A': artDemo(); break;
     case 'f': drawFilter(); break;
     case 'F':
         use_fft = use_fft ? 0 : 1;
@@ -216,6 +220,8 @@ void actionfunc(int c) {
     case 'b': chooseBeam(nextChoice(beam_choices, current_beam)); break;
     case 'm': toggleMetal(); break;
     case 'e': errorPicture(); break;
+    case 'I': sartIteration(); break;
+    case 'E': convergencePlot(); break;
     case 'd': saveData(); break;
     case '?': showHelp(); break;
     default:

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "radon.h"
+#include "reconstruct/reconstruct.h"
 
 // Raw and filtered rays and curves for six angles (convolution.cpp).
 void convolution(double f1, double f2);
@@ -74,5 +74,21 @@ struct SlicePoint {
     double t;
 };
 SlicePoint slicePoint(int iw, double m);
+// ART from 0, one sweep: the first angle ray by ray, then angle by angle (art.cpp).
+void artDemo(void);
+
+// The pixels inside the disc sorted by the detector step their smearing
+// position falls in at one angle: strip k holds those with (int) p == k,
+// at pixel[start[k]] .. pixel[start[k + 1] - 1], each with its fraction f = p - k.
+struct Strips {
+    std::vector<int> start;
+    std::vector<double *> pixel;
+    std::vector<double> f;
+};
+void sortIntoStrips(IterativeImage &u, int iw, Strips &s);
+// ART's step for ray ip of angle iw: its residual over its length smeared on
+// the pixels whose weight for detector ip is not 0 (1 - f in strip ip, f in
+// strip ip - 1). False when the ray misses the disc.
+bool correctRay(IterativeImage &u, const Strips &s, int iw, int ip);
 
 #endif

@@ -1,5 +1,8 @@
 // The help screen: every key on one screen, then the picture from before.
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "lab/lab.h"
@@ -14,6 +17,7 @@ static const char *const help_lines[] = {
     "a  demo: back-projection angle by angle",
     "o  demo: the same unfiltered (old tomography)",
     "z  demo: the Fourier slice theorem",
+    "A  demo: ART, ray by ray",
     "f  draw the filter's kernel",
     "F  filter by FFT or directly (toggle)",
     "s  save the picture as (Nw)x(Np).bmp",
@@ -26,10 +30,64 @@ static const char *const help_lines[] = {
     "g  next detector: perfect, one 1%, 5%, 20% weak",
     "b  beam: monochromatic or polychromatic (toggle)",
     "m  metal insert: two pins (toggle)",
+    "I  SART: one more iteration",
+    "E  convergence plot: SART against FBP",
     "e  error picture: reconstruction minus object",
     "d  save the numbers as (Nw)x(Np)-*.csv",
     "?  this help",
 };
+
+// One row of text in a column of the help screen.
+struct HelpRow {
+    std::string text;
+    bool heading;   // a heading (in green, a little apart from what went before)
+    bool continued; // the rest of the entry above
+};
+
+// Characters in a column.
+static const size_t kColumnChars = 27;
+
+// help_lines after the first as rows of at most kColumnChars, broken at
+// spaces; a key's text goes on under its text, a heading gets an empty row before it.
+static std::vector<HelpRow> helpRows(void) {
+    std::vector<HelpRow> rows;
+    for (size_t n = 1; n < std::size(help_lines); n++) {
+        std::string rest = help_lines[n];
+        const bool heading = rest.size() < 2 || rest[1] != ' ';
+        if (heading && !rows.empty()) rows.push_back({"", true, false});
+        bool continued = false;
+        while (!rest.empty()) {
+            size_t cut = rest.size();
+            if (cut > kColumnChars) {
+                cut = rest.rfind(' ', kColumnChars);
+                if (cut == std::string::npos || cut <= 3) cut = kColumnChars;
+            }
+            rows.push_back({rest.substr(0, cut), heading, continued});
+            rest = rest.substr(cut);
+            while (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+            if (!rest.empty()) rest = "   " + rest;
+            continued = true;
+        }
+    }
+    return rows;
+}
+
+// Where the right column starts: at the start of an entry, the one that
+// balances the columns best, preferably a heading. Its empty row is not drawn.
+static size_t columnSplit(const std::vector<HelpRow> &rows) {
+    size_t best = 0;
+    int best_score = 1 << 30;
+    for (size_t i = 1; i < rows.size(); i++) {
+        if (rows[i].continued || rows[i - 1].heading) continue;
+        const bool spacer = rows[i].text.empty();
+        const int score = (int)std::max(i, rows.size() - i - spacer) - 2 * spacer;
+        if (score < best_score) {
+            best = i;
+            best_score = score;
+        }
+    }
+    return best;
+}
 
 // Every pixel of the drawing target from a picture taken with GetWindowPixel
 // or GetBackPixel.
@@ -59,18 +117,25 @@ void showHelp(void) {
                   current_noise->photons ? current_noise->label : "no noise", use_fft ? ", FFT" : "");
     SetDoubleBuffer(1);
     ClearCanvas();
-    int y = 36;
-    for (const char *line : help_lines) {
-        // Headings in green, a little apart from what went before.
-        const bool heading = line[1] != ' ';
-        if (heading && y > 36) y += 6;
-        if (heading) SetColor(&green);
+    // The first line across the top; the rest flows down two columns, each
+    // entry wrapped at the column's width with its text indented.
+    std::vector<HelpRow> rows = helpRows();
+    const size_t split = columnSplit(rows);
+    const size_t skip = split < rows.size() && rows[split].text.empty() ? 1 : 0;
+    const size_t longest = std::max(split, rows.size() - split - skip);
+    const int row_height = std::min(16, (height - 94) / (int)std::max<size_t>(longest, 1));
+    SetColor(&green);
+    DrawString(6, 32, help_lines[0]);
+    for (size_t i = 0; i < rows.size(); i++) {
+        const bool right = i >= split;
+        if (right && i < split + skip) continue;
+        const int y = 56 + row_height * (int)(right ? i - split - skip : i);
+        if (rows[i].heading) SetColor(&green);
         else SetColoredGray(&C, 0.8);
-        DrawString(10, y, line);
-        y += 16;
+        DrawString(right ? 206 : 4, y, rows[i].text.c_str());
     }
     SetColoredGray(&C, 0.6);
-    DrawString(10, y + 6, now);
+    DrawString(6, height - 8, now);
     Pause("Help. Hit any key to go back.", 1);
 
     putBack(shown);

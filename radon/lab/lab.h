@@ -27,6 +27,10 @@ void saveData(void);
 // reason on stderr and the status line, counted as a failed save; false.
 bool writeDataFile(const char *name, const std::string &content);
 
+// The RMS error after each SART iteration against that of filtered
+// back-projection of the same sinogram (convergence.cpp).
+void convergencePlot(void);
+
 // Every key on one screen; the next key brings back the picture before (help.cpp).
 void showHelp(void);
 

@@ -47,9 +47,13 @@ static void drawRow(const char *inside, const double *value, int iy) {
     }
 }
 
-void drawReconstruction(const Reconstruction &r) {
+void drawReconstructionValues(const Reconstruction &r) {
     ClearCanvas();
     for (int iy = 0; iy < height; iy++) drawRow(&r.inside[(size_t)iy * width], &r.value[(size_t)iy * width], iy);
+}
+
+void drawReconstruction(const Reconstruction &r) {
+    drawReconstructionValues(r);
     FlushBuffer();
 }
 
@@ -88,16 +92,25 @@ void backProjectRow(int iy, char *in, double *fn) {
     for (int ix = first; ix < end; ix++) fn[ix] = fn[ix] * angle;
 }
 
-void drawBackProjection(void) {
-    ClearCanvas();
+// The back-projection of the current fbp; with `draw`, each row is drawn as soon as it is ready.
+static Reconstruction backProjectRows(bool draw) {
     // Image rows are independent: computed on two threads, drawn in order.
     std::vector<char> inside((size_t)width * height);
     std::vector<double> value((size_t)width * height);
     computeRowsInOrder(
         height,
         [&](int iy) { backProjectRow(iy, &inside[(size_t)iy * width], &value[(size_t)iy * width]); },
-        [&](int iy) { drawRow(&inside[(size_t)iy * width], &value[(size_t)iy * width], iy); });
-    FlushBuffer();
+        [&](int iy) {
+            if (draw) drawRow(&inside[(size_t)iy * width], &value[(size_t)iy * width], iy);
+        });
+    return {.source = {}, .inside = std::move(inside), .value = std::move(value)};
+}
+
+Reconstruction backProjection(void) { return backProjectRows(false); }
+
+void drawBackProjection(void) {
+    ClearCanvas();
     // Kept for the error picture and the data files; reconstruct() says what they belong to.
-    last_reconstruction = {.source = {}, .inside = std::move(inside), .value = std::move(value)};
+    last_reconstruction = backProjectRows(true);
+    FlushBuffer();
 }

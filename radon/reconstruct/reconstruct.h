@@ -78,9 +78,64 @@ extern Reconstruction last_reconstruction;
 double rmsError(const Reconstruction &r);
 // Clear the canvas and draw the values inside the disc as "R" draws them.
 void drawReconstruction(const Reconstruction &r);
+// The same without showing it yet, so that more can be drawn over it.
+void drawReconstructionValues(const Reconstruction &r);
+// The back-projection of the current fbp, drawing nothing (its source left empty).
+Reconstruction backProjection(void);
 
 // Whether last_reconstruction belongs to the current scan and, when it was
 // filtered, to the current filter and path.
 bool reconstructionIsCurrent(void);
+
+// ---------------------------------------------------------------- iterative methods (iterative.cpp)
+
+// The image the iterative methods correct: one value per pixel inside the
+// disc of radius 3 (as "R" decides), 0 elsewhere. A border of zeros around
+// the canvas lets every sample of a ray read its four neighbours untested.
+struct IterativeImage {
+    IterativeImage(); // 0 everywhere
+    static int border() { return width / 4; }
+    int stride;
+    std::vector<double> values; // pixel (ix, iy) at row(iy)[ix]
+    double *row(int iy) { return &values[(size_t)(iy + border()) * stride + border()]; }
+    const double *row(int iy) const { return &values[(size_t)(iy + border()) * stride + border()]; }
+    // The values as the last reconstruction of the current scan (no filter).
+    Reconstruction result(void) const;
+};
+
+// Image row iy's pixels inside the disc: ix = first..end-1 (one run).
+struct DiscRun {
+    int first, end;
+};
+const std::vector<DiscRun> &discRuns(void);
+
+// q[ip - first] for the rays ip = first..end-1 of angle iw through image u:
+// 400 points along the ray, each read bilinearly between the four nearest
+// pixel centres, summed in order and times 6/400.
+void projectRays(const IterativeImage &u, int iw, int first, int end, double *q);
+// The rays' lengths in the disc, L[ip] for ip = 0..Np: the projection of
+// the image that is 1 at every pixel inside it.
+const double *rayLengths(int iw);
+// A ray shorter than this misses the disc: it corrects nothing.
+const double kShortRay = 1e-9;
+// Where the ray of angle iw through world point (x, y) meets the detector,
+// in detector steps, as "R" smears.
+inline double detectorPosition(int iw, double x, double y) { return (x * cn[iw] + y * sn[iw] + xmax) / dp; }
+
+// The step S of the spread order of n angles: coprime to n, nearest to
+// 0.382 n (the smaller on a tie).
+int spreadStep(int n);
+// The measured angles in the spread order (k S) mod Nw, k = 0..Nw-1.
+std::vector<int> spreadOrder(void);
+
+// One angle of SART: every pixel inside the disc gets its smeared share of
+// the residuals (rdn - projection) / length, kept at 0 or above.
+void sartUpdate(IterativeImage &u, int iw);
+// "I": one more SART iteration on the current sinogram (from 0 when the
+// sinogram changed), drawn angle by angle; it becomes the last reconstruction.
+void sartIteration(void);
+// The RMS error after each SART iteration of the current sinogram (empty
+// when there is none yet).
+std::vector<double> sartErrors(void);
 
 #endif

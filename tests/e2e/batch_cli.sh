@@ -87,6 +87,18 @@ rm -f ./*.csv && "$RADON" --batch "F R d" >/dev/null 2>&1 && mv 60x128-filtered.
 check "with FFT on, \"a\" leaves no filtered file but the FFT one" \
     sh -c '[ ! -e 60x128-filtered.csv ] || cmp -s fft.csv 60x128-filtered.csv'
 cd ..
+# Iterative reconstruction: three SART iterations and their image file; the
+# ids of SART, the convergence plot and ART.
+"$RADON" --batch "{1002} I I I d" >out.txt 2>err.txt; status=$?
+check "SART prints one RMS line an iteration" sh -c "[ $status -eq 0 ] &&
+    [ \$(grep -c '^SART iteration [123]: RMS error 0\.[0-9]\{4\}$' out.txt) -eq 3 ]"
+check "and its image is written" sh -c 'grep -qx "Saved 60x128-\*.csv: sinogram, image" out.txt &&
+    [ $(wc -l <60x128-image.csv) -eq 400 ]'
+rm -f ./*.csv
+"$RADON" --batch "{73}{69}{65}" >out.txt 2>err.txt; status=$?
+check "the ids of SART, the plot and ART run" sh -c "[ $status -eq 0 ] && [ ! -s err.txt ] &&
+    grep -q '^SART: 1 iterations, RMS 0\.[0-9]\{4\}; FBP: RMS 0\.[0-9]\{4\}$' out.txt &&
+    grep -q '^ART: RMS error 0\.[0-9]\{4\}$' out.txt"
 
 for bad in "--batch {3005}" "--seed" "--seed -1" "--seed 18446744073709551616" "--seed 1x"; do
     # shellcheck disable=SC2086

@@ -448,6 +448,16 @@ async function main() {
             else check(`${name} holds the native numbers to 1e-12`, worst <= 1e-12, `largest difference ${worst}`);
         }
 
+        // Iterative reconstruction by its buttons: SART twice, the convergence
+        // plot and ART, each ending on the native program's picture.
+        for (const [id, what] of [[73, 'a SART iteration'], [73, 'a second one'], [69, 'the convergence plot'],
+                                  [65, 'ART, ray by ray']]) {
+            await (await shownButton(page, id)).click();
+            history += ` {${id}}`;
+            await expectPicture(page, nativePicture(history));
+            await waitForPicture(page, `the button ${id} shows ${what} as the native program draws it`, 60000);
+        }
+
         await (await shownButton(page, 'k'.charCodeAt(0))).click();
         check('the filter group\'s "Next" button steps to Ram-Lak', await marked(page, 3001));
 

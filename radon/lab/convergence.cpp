@@ -1,0 +1,98 @@
+// The convergence plot: the RMS error after each SART iteration, against
+// that of filtered back-projection of the same sinogram.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "lab/lab.h"
+
+// The plot's frame on the canvas, in pixels.
+static const int left = 64, right = 376, top = 56, bottom = 344;
+
+// A round step (1, 2 or 5 times a power of ten) that cuts [0, range] into
+// about `parts` pieces.
+static double roundStep(double range, int parts) {
+    const double raw = range / parts;
+    const double unit = pow(10, floor(log10(raw)));
+    for (double m : {1.0, 2.0, 5.0})
+        if (m * unit >= raw) return m * unit;
+    return 10 * unit;
+}
+
+// The RMS error of filtered back-projection of the current sinogram with the
+// current filter and path; the last reconstruction stays as it was.
+static double fbpError(void) {
+    if (!filteredIsCurrent(use_fft)) {
+        if (use_fft) getFbp1();
+        else getFbp0();
+    }
+    return rmsError(backProjection());
+}
+
+static void drawPlot(const std::vector<double> &errors, double fbp_rms) {
+    const int K = (int)errors.size();
+    // Room for one more iteration on the right.
+    const double x_step = std::max(1.0, roundStep(std::max(5, K + 1), 8));
+    const double x_top = ceil(std::max(5, K + 1) / x_step) * x_step;
+    const double largest = std::max(fbp_rms, *std::max_element(errors.begin(), errors.end()));
+    const double y_step = roundStep(largest > 0 ? 1.1 * largest : 1, 5);
+    const double y_top = ceil(1.1 * largest / y_step) * y_step;
+    auto px = [&](double it) { return left + (right - left) * it / x_top; };
+    auto py = [&](double rms) { return bottom - (bottom - top) * std::min(rms, y_top) / y_top; };
+
+    ClearCanvas();
+    SetLineWidth(0);
+    char number[32];
+    // Axes with their numbers and a faint grid.
+    for (double v = 0; v <= y_top + y_step / 2; v += y_step) {
+        SetColoredGray(&C, 0.2);
+        DrawLine(left, py(v), right, py(v));
+        SetColoredGray(&C, 0.7);
+        std::snprintf(number, sizeof number, y_step >= 0.1 ? "%.1f" : y_step >= 0.01 ? "%.2f" : "%.3f", v);
+        DrawString(left - 6 - 7 * (double)strlen(number), py(v) + 5, number);
+    }
+    for (double it = 0; it <= x_top + x_step / 2; it += x_step) {
+        SetColoredGray(&C, 0.7);
+        DrawLine(px(it), bottom, px(it), bottom + 5);
+        std::snprintf(number, sizeof number, "%d", (int)it);
+        DrawString(px(it) - 3.5 * strlen(number), bottom + 19, number);
+    }
+    SetColoredGray(&C, 0.7);
+    DrawLine(left, bottom, right + 1, bottom);
+    DrawLine(left, top - 4, left, bottom + 1);
+    DrawString(left - 40, top - 14, "RMS error");
+    DrawString((left + right) / 2 - 31, bottom + 40, "iteration");
+
+    // Filtered back-projection: one number, a horizontal line.
+    char label[64];
+    std::snprintf(label, sizeof label, "FBP (%s%s)", current_filter->label, use_fft ? ", FFT" : "");
+    SetColoredGray(&C, 0.6);
+    SetLineWidth(2);
+    DrawLine(left, py(fbp_rms), right, py(fbp_rms));
+    DrawLine(right - 196, top - 16, right - 176, top - 16);
+    DrawString(right - 170, top - 11, label);
+
+    // SART: points joined by lines.
+    SetColor(&green);
+    DrawLine(right - 196, top - 30, right - 176, top - 30);
+    DrawString(right - 170, top - 25, "SART");
+    for (int i = 1; i < K; i++) DrawLine(px(i), py(errors[i - 1]), px(i + 1), py(errors[i]));
+    SetLineWidth(0);
+    for (int i = 0; i < K; i++) FillRectangle(px(i + 1) - 2, py(errors[i]) - 2, px(i + 1) + 3, py(errors[i]) + 3);
+}
+
+void convergencePlot(void) {
+    if (sartErrors().empty()) sartIteration();
+    const std::vector<double> errors = sartErrors();
+    const double fbp_rms = fbpError();
+    SetDoubleBuffer(1);
+    drawPlot(errors, fbp_rms);
+    FlushBuffer();
+    SetDoubleBuffer(0);
+    char status[100];
+    std::snprintf(status, sizeof status, "SART: %d iterations, RMS %.4f; FBP: RMS %.4f", (int)errors.size(),
+                  errors.back(), fbp_rms);
+    Pause(status, 0);
+}

@@ -1,0 +1,270 @@
+// Iterative reconstruction: the projection of an image (ray-driven), the
+// smearing of a row back (pixel-driven, as "R" back-projects), and SART,
+// one iteration per call, continuing where the last call left off.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numeric>
+#include <vector>
+
+#include "parallel_rows.h"
+#include "reconstruct/reconstruct.h"
+#include "scan/scan.h"
+#include "vector_clones.h"
+#include "window_map.h"
+
+// The corrections are taken whole.
+static const double lambda = 1.0;
+
+IterativeImage::IterativeImage()
+    : stride(width + 2 * border()), values((size_t)stride * (height + 2 * border()), 0.0) {}
+
+const std::vector<DiscRun> &discRuns(void) {
+    static std::vector<DiscRun> runs;
+    if ((int)runs.size() == height) return runs;
+    runs.assign(height, {width, 0});
+    for (int iy = 0; iy < height; iy++) {
+        const double y = pixelY(iy);
+        for (int ix = 0; ix < width; ix++) {
+            const double x = pixelX(ix);
+            if (!(x * x + y * y < 9.0)) continue;
+            if (runs[iy].first == width) runs[iy].first = ix;
+            runs[iy].end = ix + 1;
+        }
+    }
+    return runs;
+}
+
+Reconstruction IterativeImage::result(void) const {
+    Reconstruction r = {.source = {.scan = currentScan(), .filter = nullptr, .use_fft = 0},
+                        .inside = std::vector<char>((size_t)width * height, 0),
+                        .value = std::vector<double>((size_t)width * height, 0.0)};
+    for (int iy = 0; iy < height; iy++) {
+        const DiscRun run = discRuns()[iy];
+        for (int ix = run.first; ix < run.end; ix++) {
+            r.inside[(size_t)iy * width + ix] = 1;
+            r.value[(size_t)iy * width + ix] = row(iy)[ix];
+        }
+    }
+    return r;
+}
+
+// ---------------------------------------------------------------- projection of an image
+
+// A sample whose four neighbours all lie outside the disc reads exactly 0;
+// those farther than this from the centre are left out of the sums.
+static double sampledRadius(void) { return xmax + 2 * (xmax + xmax) / width; }
+
+// The samples l = lo..hi-1 of the rays at offsets t0..t1 that can read a
+// pixel inside the disc (the samples at s = -ymax + (l + 1/2) dl).
+static void samplesInDisc(double t0, double t1, int *lo, int *hi) {
+    const double R = sampledRadius();
+    const double nearest = t0 <= 0 && t1 >= 0 ? 0 : std::min(fabs(t0), fabs(t1));
+    if (nearest >= R) {
+        *lo = *hi = 0;
+        return;
+    }
+    const double half = sqrt(R * R - nearest * nearest);
+    *lo = std::max(0, (int)floor((ymax - half) / dl - 0.5) - 1);
+    *hi = std::min(Nl, (int)ceil((ymax + half) / dl - 0.5) + 2);
+}
+
+// Rays in groups of this many.
+const int kRays = 8;
+
+// The sums of the samples l = lo..hi-1 of G rays, the rays side by side so
+// that they read neighbouring pixels together: sample l of ray k at
+// (gx, gy) = (ax[k] - bx[l], ay[k] - by[l]) in pixels of the padded image,
+// pixel centres at whole numbers. Each ray's sum runs along it in order.
+template <int G>
+__attribute__((always_inline)) inline void sumSamples(const double *__restrict image, int stride,
+                                                      const double *ax, const double *ay,
+                                                      const double *__restrict bx, const double *__restrict by,
+                                                      int lo, int hi, double *sums) {
+    double sum[G] = {};
+    for (int l = lo; l < hi; l++) {
+        for (int k = 0; k < G; k++) {
+            const double gx = ax[k] - bx[l], gy = ay[k] - by[l];
+            const int ix = (int)gx, iy = (int)gy; // both positive: truncation is the floor
+            const double fx = gx - ix, fy = gy - iy;
+            const int at = iy * stride + ix;
+            const double v = (1 - fy) * ((1 - fx) * image[at] + fx * image[at + 1]) +
+                             fy * ((1 - fx) * image[at + stride] + fx * image[at + stride + 1]);
+            sum[k] = sum[k] + v;
+        }
+    }
+    for (int k = 0; k < G; k++) sums[k] = sum[k];
+}
+
+VECTOR_CLONES static void sumGroup(const double *image, int stride, const double *ax, const double *ay,
+                                   const double *bx, const double *by, int lo, int hi, double *sums) {
+    sumSamples<kRays>(image, stride, ax, ay, bx, by, lo, hi, sums);
+}
+
+VECTOR_CLONES static void sumRay(const double *image, int stride, const double *ax, const double *ay,
+                                 const double *bx, const double *by, int lo, int hi, double *sums) {
+    sumSamples<1>(image, stride, ax, ay, bx, by, lo, hi, sums);
+}
+
+// The rays ip0 .. ip0 + G - 1 of angle iw (all within 0..Np), G = kRays or 1.
+template <int G>
+static void projectGroup(const double *image, int stride, int iw, int ip0, double q[G]) {
+    const double c = cn[iw], s = sn[iw];
+    int lo, hi;
+    samplesInDisc(ip0 * dp - xmax, (ip0 + G - 1) * dp - xmax, &lo, &hi);
+    // World units to pixels; the world's origin on the padded image.
+    const double per_pixel = width / (xmax + xmax);
+    const double x0 = width / 2 + IterativeImage::border(), y0 = height / 2 + IterativeImage::border();
+    // The point at s along a ray is its point at s = 0 plus s (-sin, cos):
+    // the samples' offsets in pixels, the same for every ray of the angle.
+    // Kept from call to call, as ART projects its rays one at a time.
+    thread_local std::vector<double> bx, by;
+    bx.resize(Nl);
+    by.resize(Nl);
+    for (int l = lo; l < hi; l++) {
+        const double sl = -ymax + (l + 0.5) * dl;
+        bx[l] = sl * s * per_pixel;
+        by[l] = sl * c * per_pixel;
+    }
+    double ax[G], ay[G], sums[G];
+    for (int k = 0; k < G; k++) {
+        const double t = (ip0 + k) * dp - xmax;
+        ax[k] = t * c * per_pixel + x0;
+        ay[k] = y0 - t * s * per_pixel;
+    }
+    if constexpr (G == 1) sumRay(image, stride, ax, ay, bx.data(), by.data(), lo, hi, sums);
+    else sumGroup(image, stride, ax, ay, bx.data(), by.data(), lo, hi, sums);
+    for (int k = 0; k < G; k++) q[k] = sums[k] * dl;
+}
+
+void projectRays(const IterativeImage &u, int iw, int first, int end, double *q) {
+    int ip = first;
+    for (; ip + kRays <= end; ip += kRays) projectGroup<kRays>(u.values.data(), u.stride, iw, ip, &q[ip - first]);
+    for (; ip < end; ip++) projectGroup<1>(u.values.data(), u.stride, iw, ip, &q[ip - first]);
+}
+
+// Work split into this many pieces for the two threads.
+const int kPieces = 16;
+
+const double *rayLengths(int iw) {
+    static std::vector<double> lengths;
+    static int for_Nw = 0, for_Np = 0;
+    if (for_Nw != Nw || for_Np != Np) {
+        IterativeImage one;
+        for (int iy = 0; iy < height; iy++)
+            for (int ix = discRuns()[iy].first; ix < discRuns()[iy].end; ix++) one.row(iy)[ix] = 1.0;
+        lengths.assign((size_t)(Nw + 1) * (Np + 1), 0.0);
+        computeRowsInOrder(
+            Nw + 1, [&](int jw) { projectRays(one, jw, 0, Np + 1, &lengths[(size_t)jw * (Np + 1)]); }, [](int) {});
+        for_Nw = Nw;
+        for_Np = Np;
+    }
+    return &lengths[(size_t)iw * (Np + 1)];
+}
+
+// ---------------------------------------------------------------- smearing back
+
+// Pixels first..end-1 of a row at height y get their share of r, kept at 0 or above.
+VECTOR_CLONES static void smearRow(int iw, double *__restrict u, int first, int end, const double *__restrict xs,
+                                   double y, const double *__restrict r) {
+    for (int ix = first; ix < end; ix++) {
+        const double p = detectorPosition(iw, xs[ix], y);
+        const int k = (int)p;
+        const double f = p - k;
+        const double share = (1 - f) * r[k] + f * r[k + 1];
+        u[ix] = std::max(0.0, u[ix] + lambda * share);
+    }
+}
+
+// SART's updates at the angles angles[0..n-1], in order. Each angle is two
+// steps that two threads share: the projection with the residuals, ray
+// groups apart, then the smearing, rows apart. Each ray and each pixel is
+// computed whole by one thread, so the numbers do not depend on which.
+static void sartAngles(IterativeImage &u, const int *angles, int n) {
+    std::vector<double> q(Np + 1), r(Np + 1);
+    std::vector<double> xs(width);
+    for (int ix = 0; ix < width; ix++) xs[ix] = pixelX(ix);
+    const std::vector<DiscRun> &runs = discRuns();
+    for (int k = 0; k < n; k++) rayLengths(angles[k]); // computed before the threads share the work
+    const int groups = (Np + kRays) / kRays;
+    inOrderedSteps(2 * n, kPieces, [&](int step, int piece) {
+        const int iw = angles[step / 2];
+        if (step % 2 == 0) {
+            const int first = std::min(Np + 1, groups * piece / kPieces * kRays);
+            const int end = std::min(Np + 1, groups * (piece + 1) / kPieces * kRays);
+            projectRays(u, iw, first, end, &q[first]);
+            const double *L = rayLengths(iw);
+            for (int ip = first; ip < end; ip++) r[ip] = L[ip] > kShortRay ? (rdn[iw][ip] - q[ip]) / L[ip] : 0;
+        } else {
+            for (int iy = height * piece / kPieces; iy < height * (piece + 1) / kPieces; iy++)
+                smearRow(iw, u.row(iy), runs[iy].first, runs[iy].end, xs.data(), pixelY(iy), r.data());
+        }
+    });
+}
+
+void sartUpdate(IterativeImage &u, int iw) { sartAngles(u, &iw, 1); }
+
+// ---------------------------------------------------------------- SART
+
+int spreadStep(int n) {
+    int best = 1;
+    for (int S = 2; S < n; S++)
+        if (std::gcd(S, n) == 1 && fabs(S - 0.382 * n) < fabs(best - 0.382 * n)) best = S;
+    return best;
+}
+
+std::vector<int> spreadOrder(void) {
+    std::vector<int> order;
+    const int S = spreadStep(Nw);
+    for (int k = 0; k < Nw; k++) {
+        const int iw = (int)((long long)k * S % Nw);
+        if (viewMeasured(iw)) order.push_back(iw);
+    }
+    return order;
+}
+
+// The image SART corrects, the scan it iterates on, and the RMS error
+// after each iteration.
+struct SartState {
+    uint64_t scan = 0;
+    IterativeImage image;
+    std::vector<double> errors;
+};
+
+// Made at the first use: a program that never iterates holds no image.
+static SartState &sartState(void) {
+    static SartState state;
+    return state;
+}
+
+std::vector<double> sartErrors(void) {
+    return sartState().scan == currentScan() ? sartState().errors : std::vector<double>{};
+}
+
+void sartIteration(void) {
+    if (!have_rdn) getRadon();
+    SartState &sart = sartState();
+    if (sart.scan != currentScan()) sart = {.scan = currentScan(), .image = IterativeImage(), .errors = {}};
+    const std::vector<int> order = spreadOrder();
+    // About two seconds an iteration in the window.
+    const double hold = std::min(0.05, 2.0 / Nw);
+    SetDoubleBuffer(1);
+    if (batch_mode) {
+        // Only the final picture.
+        sartAngles(sart.image, order.data(), (int)order.size());
+        drawReconstruction(sart.image.result());
+    } else {
+        for (const int iw : order) {
+            sartUpdate(sart.image, iw);
+            drawReconstruction(sart.image.result());
+            teachingPause(hold);
+        }
+    }
+    SetDoubleBuffer(0);
+    last_reconstruction = sart.image.result();
+    sart.errors.push_back(rmsError(last_reconstruction));
+    char status[100];
+    std::snprintf(status, sizeof status, "SART iteration %d: RMS error %.4f", (int)sart.errors.size(),
+                  sart.errors.back());
+    Pause(status, 0);
+}

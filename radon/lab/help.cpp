@@ -10,30 +10,30 @@
 static const char *const help_lines[] = {
     "Keys. A mouse button opens the menu: these and more.",
     "h  draw the test object",
-    "r  scan it: compute the sinogram",
-    "R  reconstruct by filtered back-projection",
-    "i  demo: the line integrals, sample by sample",
-    "c  demo: the filtering of six projections",
-    "a  demo: back-projection angle by angle",
-    "o  demo: the same unfiltered (old tomography)",
-    "z  demo: the Fourier slice theorem",
+    "r  scan: the sinogram",
+    "R  filtered back-projection",
+    "i  demo: line integrals",
+    "c  demo: convolution",
+    "a  demo: FBP accumulation",
+    "o  demo: old tomography",
     "A  demo: ART, ray by ray",
-    "f  draw the filter's kernel",
-    "F  filter by FFT or directly (toggle)",
-    "s  save the picture as (Nw)x(Np).bmp",
+    "z  demo: Fourier slice",
+    "f  draw the filter",
+    "F  FFT on or off",
+    "s  save as (Nw)x(Np).bmp",
     "q  quit",
     "Lab",
-    "S  the sinogram and the filtered sinogram",
-    "k  next filter: Shepp-Logan, Ram-Lak, Cosine, ...",
-    "n  next noise: none, 1000000 ... 1000 photons/ray",
-    "v  next views: all, every 2nd ... 8th, 0-135, 0-90",
-    "g  next detector: perfect, one 1%, 5%, 20% weak",
-    "b  beam: monochromatic or polychromatic (toggle)",
-    "m  metal insert: two pins (toggle)",
-    "I  SART: one more iteration",
-    "E  convergence plot: SART against FBP",
-    "e  error picture: reconstruction minus object",
-    "d  save the numbers as (Nw)x(Np)-*.csv",
+    "S  sinogram and filtered",
+    "k  next filter",
+    "n  next noise (photons)",
+    "v  next views",
+    "g  next detector",
+    "b  beam: mono or poly",
+    "m  metal pins on or off",
+    "I  SART: one iteration",
+    "E  convergence plot",
+    "e  error picture",
+    "d  save (Nw)x(Np)-*.csv",
     "?  this help",
 };
 
@@ -136,6 +136,13 @@ void showHelp(void) {
     }
     SetColoredGray(&C, 0.6);
     DrawString(6, height - 8, now);
+    // The scanner's faults, when there are any, on the row above.
+    std::string faults;
+    if (current_views != &views_choices[0]) faults += std::string(", ") + current_views->label;
+    if (current_detector != &detector_choices[0]) faults += ", weak detector";
+    if (current_beam != &beam_choices[0]) faults += ", poly beam";
+    if (metal_insert) faults += ", metal";
+    if (!faults.empty()) DrawString(6, height - 24, ("Scan: " + faults.substr(2)).c_str());
     Pause("Help. Hit any key to go back.", 1);
 
     putBack(shown);

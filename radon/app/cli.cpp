@@ -78,11 +78,11 @@ static bool parseSeed(const char *text, uint64_t *seed) {
 }
 
 // The options, and what the value of each that takes one must be.
-struct OptionSpec {
+struct KnownOption {
     const char *name;
     const char *needs; // null: no value
 };
-static const OptionSpec option_specs[] = {
+static const KnownOption known_options[] = {
     {.name = "--help", .needs = nullptr},
     {.name = "--version", .needs = nullptr},
     {.name = "--batch", .needs = "COMMANDS"},
@@ -98,10 +98,10 @@ bool parseCommandLine(int argc, char **argv, Options *options, std::string *erro
     std::set<std::string> seen;
     for (int i = 1; i < argc; i++) {
         const std::string arg = std::strcmp(argv[i], "-h") == 0 ? "--help" : argv[i];
-        const OptionSpec *spec = nullptr;
-        for (const OptionSpec &o : option_specs)
-            if (arg == o.name) spec = &o;
-        if (!spec) {
+        const KnownOption *option = nullptr;
+        for (const KnownOption &o : known_options)
+            if (arg == o.name) option = &o;
+        if (!option) {
             *error = "unknown option \"" + arg + "\"";
             return false;
         }
@@ -110,13 +110,13 @@ bool parseCommandLine(int argc, char **argv, Options *options, std::string *erro
             *error = arg + " given twice";
             return false;
         }
-        const char *value = spec->needs && i + 1 < argc ? argv[++i] : nullptr;
-        if (spec->needs && !value) {
-            *error = arg + " needs " + spec->needs;
+        const char *value = option->needs && i + 1 < argc ? argv[++i] : nullptr;
+        if (option->needs && !value) {
+            *error = arg + " needs " + option->needs;
             return false;
         }
         auto wrong = [&] {
-            *error = arg + " needs " + spec->needs + ", not \"" + value + "\"";
+            *error = arg + " needs " + option->needs + ", not \"" + value + "\"";
             return false;
         };
         if (arg == "--help") {

@@ -24,10 +24,7 @@ static double roundStep(double range, int parts) {
 // The RMS error of filtered back-projection of the current sinogram with the
 // current filter and path; the last reconstruction stays as it was.
 static double fbpError(void) {
-    if (!filteredIsCurrent(use_fft)) {
-        if (use_fft) getFbp1();
-        else getFbp0();
-    }
+    filterUnlessCurrent();
     return rmsError(backProjection());
 }
 

@@ -80,10 +80,7 @@ void showSinograms(void) {
     Pause("Sinogram. Hit Return to Continue.", 1);
 
     // As "R" filters: fbp may be of an earlier scan, or of the other path (the demonstrations filter directly).
-    if (!filteredIsCurrent(use_fft)) {
-        if (use_fft) getFbp1();
-        else getFbp0();
-    }
+    filterUnlessCurrent();
     const double Mf = largest(fbp, true);
     drawTable(fbp, Mf != 0 ? Mf : 1);
     std::snprintf(status, sizeof status, "Filtered: %s%s", current_filter->label, use_fft ? ", FFT" : "");

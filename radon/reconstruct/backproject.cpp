@@ -17,8 +17,7 @@ bool reconstructionIsCurrent(void) {
 }
 
 void reconstruct(void) {
-    if (use_fft) getFbp1();
-    else getFbp0();
+    filterByChosenPath();
     drawBackProjection();
     last_reconstruction.source = {.scan = fbp_scan, .filter = fbp_filter, .use_fft = fbp_by_fft};
 }

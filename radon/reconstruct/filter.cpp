@@ -32,6 +32,15 @@ static void recordFiltering(int path) {
     fbp_filter = current_filter;
 }
 
+void filterByChosenPath(void) {
+    if (use_fft) getFbp1();
+    else getFbp0();
+}
+
+void filterUnlessCurrent(void) {
+    if (!filteredIsCurrent(use_fft)) filterByChosenPath();
+}
+
 void drawFilterProgress(int iw) {
     FillRectangle(125, 3, 125 + ((width - 125) * iw) / Nw, 18);
     FlushBuffer();

@@ -41,6 +41,10 @@ extern const FilterChoice *fbp_filter;
 // Whether fbp is the current scan filtered with the current filter, by
 // FFT (path 1), directly (0), or either way (-1).
 bool filteredIsCurrent(int path);
+// Filter by the chosen path (use_fft), as "R" does.
+void filterByChosenPath(void);
+// The same, unless fbp already is the current scan filtered that way.
+void filterUnlessCurrent(void);
 
 // ---------------------------------------------------------------- back-projection (backproject.cpp)
 

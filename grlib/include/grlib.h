@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // ---------------------------------------------------------------- types
 
@@ -80,7 +81,22 @@ void FlushBuffer(void);
 // Fill the drawing target with the background colour.
 void ClearCanvas(void);
 
+// A text panel below the picture, e.g. a caption: the window grows by `rows`
+// pixel rows to hold it, and shrinks back when rows is 0. The lines are
+// ISO 8859-1 in the 7 x 13 font, grey on black, the first one white. The
+// panel belongs to the window only: the surfaces, saves and pixel reads
+// never see it.
+void SetCanvasPanel(int rows, const std::vector<std::string> &lines);
+// While on, drawing reaches both surfaces but the window is not updated, so
+// that frames cost no time; switching it off shows the window surface.
+void SuspendWindowUpdates(int on);
+
 // ---------------------------------------------------------------- input
+
+// Character codes that KbHit reports for the left and right arrow keys while
+// ReportArrowKeys is on; otherwise arrow keys never reach the program.
+enum { GR_KEY_LEFT = 0x1001, GR_KEY_RIGHT = 0x1002 };
+void ReportArrowKeys(int on);
 
 // Pump events without waiting; 1 when a typed character arrived (see GetKey).
 int KbHit(void);
@@ -168,6 +184,8 @@ void DrawString(double x, double y, const char *str);
 
 // Save the whole back buffer as a 24-bit BMP, with progress messages on the window.
 int SaveImageAs(const char *fname);
+// Save the whole back buffer as a PNG (no messages on the window).
+int SaveImageAsPNG(const char *fname);
 // Save `size` bytes as they are.
 int SaveDataAs(const char *fname, const void *data, size_t size);
 // The last failed save's message, "can't open NAME: REASON" (no file could

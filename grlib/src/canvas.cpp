@@ -22,15 +22,20 @@ static std::string open_failure_hint;
 static bool window_dirty = false;
 static unsigned touches = 0;
 static std::chrono::steady_clock::time_point last_present;
+static bool updates_suspended = false;
+// The panel below the picture: its rows of pixels, w wide; 0 rows: none.
+static Surface panel;
 
 void present_window(bool frame) {
+    if (updates_suspended) return;
     window_dirty = false;
     touches = 0;
     last_present = std::chrono::steady_clock::now();
-    if (menu_overlay) {
+    if (menu_overlay || panel.h) {
         std::vector<uint32_t> composed = window_surface.pixels;
-        menu_overlay(composed, _width, _height);
-        platform->present(composed.data(), _width, _height, frame);
+        if (menu_overlay) menu_overlay(composed, _width, _height);
+        composed.insert(composed.end(), panel.pixels.begin(), panel.pixels.end());
+        platform->present(composed.data(), _width, _height + panel.h, frame);
     } else {
         platform->present(window_surface.pixels.data(), _width, _height, frame);
     }
@@ -39,7 +44,7 @@ void present_window(bool frame) {
 // Live drawing on the window reaches the screen at most about 60 times a
 // second; checking the clock only every few thousand pixels keeps DrawPoint cheap.
 void window_touched() {
-    if (!platform->interactive) return;
+    if (!platform->interactive || updates_suspended) return;
     window_dirty = true;
     if (++touches < 4096) return;
     touches = 0;
@@ -110,6 +115,26 @@ void InitCanvas(int width, int height, const char *title) {
     coordmode = 0;
     if (doublebuf) canvas = &back_surface;
     last_present = std::chrono::steady_clock::now();
+}
+
+void SetCanvasPanel(int rows, const std::vector<std::string> &lines) {
+    rows = std::max(rows, 0);
+    const bool resized = rows != panel.h;
+    panel.w = _width;
+    panel.h = rows;
+    panel.pixels.assign((size_t)_width * rows, 0);
+    const int line_height = 13, margin = 6;
+    for (size_t i = 0; i < lines.size(); i++)
+        draw_text(panel, margin + 4, margin + (int)i * line_height, lines[i].c_str(),
+                  i == 0 ? PACK_RGB(255, 255, 255) : PACK_RGB(200, 200, 200));
+    if (!is_open) return;
+    if (resized) platform->resize(_width, _height + rows);
+    present_window(false);
+}
+
+void SuspendWindowUpdates(int on) {
+    updates_suspended = on != 0;
+    if (!updates_suspended && is_open) present_window(false);
 }
 
 void CloseCanvas(void) {

@@ -13,6 +13,7 @@ static DropFunc dropCB = nullptr;
 // The last file dropped while no callback took drops (a wait, the open menu),
 // for the callback once it is back: a drop is never lost without a word.
 static std::string held_drop;
+static bool arrow_keys = false;
 
 void grlib::hold_drop(const std::string &path) { held_drop = path; }
 
@@ -52,6 +53,8 @@ int KbHit(void) {
     while (platform->poll(&ev)) {
         if (mouseCB) mouseEvent(ev);
         if (ev.type == PlatformEvent::KEY) {
+            if (arrow_keys && (ev.nav == NAV_LEFT || ev.nav == NAV_RIGHT))
+                ev.ch = ev.nav == NAV_LEFT ? GR_KEY_LEFT : GR_KEY_RIGHT;
             // Keys without a character (arrows) never reach the program.
             if (ev.ch < 0) continue;
             last_key = ev.ch;
@@ -75,6 +78,8 @@ int GetKey(void) {
     last_key = -1;
     return k;
 }
+
+void ReportArrowKeys(int on) { arrow_keys = on != 0; }
 
 void SetMouseFunc(MouseFunc mouse) { mouseCB = mouse; }
 

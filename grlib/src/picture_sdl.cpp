@@ -1,4 +1,5 @@
-// Picture files on the desktop, decoded by SDL2_image.
+// Picture files on the desktop, decoded by SDL2_image, and the back buffer
+// written as a PNG by it.
 #include <SDL.h>
 #include <SDL_image.h>
 #include <fcntl.h>
@@ -8,8 +9,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
-#include "grlib.h"
+#include "canvas_state.h"
+#include "savefile.h"
 
 // Whether a JPEG stream ends before its end marker. libjpeg pads a file cut
 // short with an end of its own and only warns; the picture would come out
@@ -184,4 +187,19 @@ bool LoadPicture(const char *path, int max_side, const PictureFunc &take, std::s
     SDL_UnlockSurface(rgba);
     SDL_FreeSurface(rgba);
     return true;
+}
+
+int SaveImageAsPNG(const char *fname) {
+    std::vector<uint8_t> rgb;
+    rgb.reserve((size_t)grlib::_width * grlib::_height * 3);
+    for (uint32_t pixel : grlib::back_surface.pixels)
+        for (int shift : {0, 8, 16}) rgb.push_back((uint8_t)(pixel >> shift));
+    return grlib::save_replacing(fname, [&](FILE *fp) {
+        SDL_Surface *surface = SDL_CreateRGBSurfaceWithFormatFrom(
+            rgb.data(), grlib::_width, grlib::_height, 24, grlib::_width * 3, SDL_PIXELFORMAT_RGB24);
+        SDL_RWops *out = surface ? SDL_RWFromFP(fp, SDL_FALSE) : nullptr;
+        const bool ok = out && IMG_SavePNG_RW(surface, out, 1) == 0;
+        SDL_FreeSurface(surface);
+        return ok && !std::ferror(fp);
+    });
 }

@@ -37,6 +37,9 @@ struct Platform {
     // with *error set on failure.
     bool (*open)(int w, int h, const char *title, int *zoom, std::string *error);
     void (*close)();
+    // The window surface is now w x h canvas pixels: the window keeps its
+    // zoom and grows or shrinks to show all of it.
+    void (*resize)(int w, int h);
     // Show the window surface. `frame` marks a finished double-buffered frame,
     // which the window backend paces to the display; live drawing is not paced.
     void (*present)(const uint32_t *pixels, int w, int h, bool frame);

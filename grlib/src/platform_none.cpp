@@ -20,6 +20,8 @@ static bool none_open(int, int, const char *, int *, std::string *) { return tru
 
 static void none_close() {}
 
+static void none_resize(int, int) {}
+
 static void none_present(const uint32_t *, int, int, bool) {}
 
 static bool none_poll(PlatformEvent *ev) {
@@ -58,6 +60,7 @@ static bool none_poll_window(PlatformEvent *ev) {
 const Platform platform_none = {
     .open = none_open,
     .close = none_close,
+    .resize = none_resize,
     .present = none_present,
     .poll = none_poll,
     .wait = none_wait,

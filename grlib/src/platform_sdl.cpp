@@ -212,6 +212,23 @@ static bool sdl_open(int w, int h, const char *title, int *z, std::string *error
     return true;
 }
 
+static void sdl_resize(int w, int h) {
+    if (!window) return;
+    SDL_Texture *grown = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING, w, h);
+    if (!grown) return;
+    SDL_SetTextureScaleMode(grown, SDL_ScaleModeNearest);
+    SDL_DestroyTexture(texture);
+    texture = grown;
+    // The whole factor the canvas is shown at now stays; full screen stays full screen.
+    int ww, wh;
+    SDL_GetWindowSize(window, &ww, &wh);
+    const int zoom = std::max(1, place_canvas(ww, wh).w / canvas_w);
+    canvas_w = w;
+    canvas_h = h;
+    if (SDL_GetWindowFlags(window) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MAXIMIZED)) return;
+    SDL_SetWindowSize(window, std::min(w * zoom, max_w), std::min(h * zoom, max_h));
+}
+
 static void sdl_close() {
     if (!window) return;
     SDL_DestroyTexture(texture);
@@ -403,6 +420,7 @@ static void sdl_sleep(int ms) { SDL_Delay((Uint32)ms); }
 const Platform platform_window = {
     .open = sdl_open,
     .close = sdl_close,
+    .resize = sdl_resize,
     .present = sdl_present,
     .poll = sdl_poll,
     .wait = sdl_wait,

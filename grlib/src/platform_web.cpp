@@ -358,6 +358,20 @@ static bool web_open(int w, int h, const char *title, int *, std::string *) {
     return true;
 }
 
+// The page lays the canvas out again for its new height.
+EM_JS(void, web_resize_canvas, (int w, int h), {
+    const canvas = document.getElementById('canvas');
+    canvas.width = w;
+    canvas.height = h;
+    if (Module.radonLayout) Module.radonLayout();
+});
+
+static void web_resize(int w, int h) {
+    canvas_w = w;
+    canvas_h = h;
+    web_resize_canvas(w, h);
+}
+
 static void web_close() {
     emscripten_html5_remove_all_event_listeners();
     web_refuse_pictures();
@@ -409,6 +423,7 @@ static void web_sleep(int ms) {
 const Platform platform_window = {
     .open = web_open,
     .close = web_close,
+    .resize = web_resize,
     .present = web_present,
     .poll = web_poll,
     .wait = web_wait,

@@ -14,13 +14,17 @@
 #include "lab/lab.h"
 
 const char *const usage_text =
-    "usage: radon [--object FILE] [--zoom N] [--seed N] [--batch COMMANDS] [--help] [--version]\n"
+    "usage: radon [--object FILE] [--zoom N] [--seed N] [--batch COMMANDS | --lesson FILE [--handout DIR]] [--help] [--version]\n"
     "  (no options)       open the window and wait for keys and menu choices\n"
     "  --batch COMMANDS   run COMMANDS with no window and exit: each character is a key,\n"
     "                     {N} chooses the menu entry with id N, blanks are skipped;\n"
     "                     status messages go to standard output\n"
     "  --object FILE      scan the picture in FILE (PNG, JPEG, BMP, GIF, ...);\n"
     "                     the menu entry {2005} chooses it again\n"
+    "  --lesson FILE      play the lesson in FILE in the window: Return next, Backspace back,\n"
+    "                     Escape leaves it\n"
+    "  --handout DIR      with --lesson: no window; write the lesson with each step's picture\n"
+    "                     as DIR/index.html and DIR/step-NN.png\n"
     "  --zoom N           show the window N times larger (N = 1 to 4)\n"
     "  --seed N           start the photon noise from N (0 to 2^64 - 1; 1 by default)\n"
     "  --help             show this help\n"
@@ -34,8 +38,12 @@ static bool isMenuEntry(const Menu *menu, int id) {
     return false;
 }
 
-bool parseBatchCommands(const std::string &commands, std::vector<BatchStep> *steps,
-                        std::string *error) {
+bool isKnownKey(int c) {
+    // The keys that step through a list have no menu entry of their own.
+    return isMenuEntry(&topmenu, c) || (c > 0 && c < 128 && std::strchr("kngvb", c));
+}
+
+bool parseCommands(const std::string &commands, std::vector<BatchStep> *steps, std::string *error) {
     steps->clear();
     for (size_t i = 0; i < commands.size(); i++) {
         char c = commands[i];
@@ -46,7 +54,7 @@ bool parseBatchCommands(const std::string &commands, std::vector<BatchStep> *ste
         }
         size_t close = commands.find('}', i + 1);
         if (close == std::string::npos) {
-            *error = "--batch: unclosed brace in \"" + commands.substr(i) + "\"";
+            *error = "unclosed brace in \"" + commands.substr(i) + "\"";
             return false;
         }
         std::string digits = commands.substr(i + 1, close - i - 1);
@@ -54,13 +62,20 @@ bool parseBatchCommands(const std::string &commands, std::vector<BatchStep> *ste
                        digits.find_first_not_of("0123456789") == std::string::npos;
         int id = numeric ? std::atoi(digits.c_str()) : 0;
         if (!numeric || id == 0 || !isMenuEntry(&topmenu, id)) {
-            *error = "--batch: {" + digits + "} is not an entry of the menu";
+            *error = "{" + digits + "} is not an entry of the menu";
             return false;
         }
         steps->push_back({true, id});
         i = close;
     }
     return true;
+}
+
+bool parseBatchCommands(const std::string &commands, std::vector<BatchStep> *steps,
+                        std::string *error) {
+    if (parseCommands(commands, steps, error)) return true;
+    *error = "--batch: " + *error;
+    return false;
 }
 
 // A decimal number from 0 to 2^64 - 1, digits only.
@@ -87,6 +102,8 @@ static const KnownOption known_options[] = {
     {.name = "--version", .needs = nullptr},
     {.name = "--batch", .needs = "COMMANDS"},
     {.name = "--object", .needs = "FILE"},
+    {.name = "--lesson", .needs = "FILE"},
+    {.name = "--handout", .needs = "DIR"},
     {.name = "--zoom", .needs = "a number from 1 to 4"},
     {.name = "--seed", .needs = "a number from 0 to 18446744073709551615"},
 };
@@ -128,12 +145,24 @@ bool parseCommandLine(int argc, char **argv, Options *options, std::string *erro
             options->commands = value;
         } else if (arg == "--object") {
             options->object = value;
+        } else if (arg == "--lesson") {
+            options->lesson = value;
+        } else if (arg == "--handout") {
+            options->handout = value;
         } else if (arg == "--zoom") {
             if (std::strlen(value) != 1 || value[0] < '1' || value[0] > '4') return wrong();
             options->zoom = value[0] - '0';
         } else if (!parseSeed(value, &options->seed)) {
             return wrong();
         }
+    }
+    if (options->handout && !options->lesson) {
+        *error = "--handout needs --lesson";
+        return false;
+    }
+    if (options->lesson && options->batch) {
+        *error = "--lesson and --batch can't be given together";
+        return false;
     }
     return true;
 }

@@ -17,6 +17,8 @@ struct Options {
     bool batch = false;
     std::string commands; // of --batch, parsed once the object is loaded
     std::optional<std::string> object; // a picture file
+    std::optional<std::string> lesson;  // a lesson file, played ...
+    std::optional<std::string> handout; // ... or written out as a handout into this folder
     int zoom = 1;
     uint64_t seed = 1;
     bool help = false;
@@ -27,6 +29,12 @@ extern const char *const usage_text;
 
 // Parse argv; false with *error (one line naming the problem) on bad input.
 bool parseCommandLine(int argc, char **argv, Options *options, std::string *error);
+
+// Parse COMMANDS as --batch reads them; false with *error (the problem,
+// without the option's name) on bad input.
+bool parseCommands(const std::string &commands, std::vector<BatchStep> *steps, std::string *error);
+// Whether the dispatcher knows the key with character code `c`.
+bool isKnownKey(int c);
 
 // Parse the COMMANDS of --batch; false with *error on bad input.
 bool parseBatchCommands(const std::string &commands, std::vector<BatchStep> *steps,

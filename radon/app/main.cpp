@@ -13,6 +13,7 @@
 #include "app/app.h"
 #include "demos/demos.h"
 #include "lab/lab.h"
+#include "lessons/lessons.h"
 
 // A standard stream closed by the caller (">&-") keeps its number, so that
 // no file the program opens (a picture being saved) becomes that stream; it
@@ -57,6 +58,7 @@ int main(int argc, char **argv) {
             return 2;
         }
         head = imageObject;
+        start_object = imageObject;
     }
     // The commands are checked against the menu, which has the picture's entry only now.
     if (options.batch) {
@@ -64,6 +66,15 @@ int main(int argc, char **argv) {
         if (!parseBatchCommands(options.commands, &steps, &error)) return usageError(error);
         runBatch(steps);
     }
+    // A lesson is checked against the menu too, before anything is played or written.
+    Lesson lesson;
+    if (options.lesson && !readLesson(*options.lesson, &lesson, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 2;
+    }
+#ifndef __EMSCRIPTEN__
+    if (options.handout) return writeHandout(lesson, *options.handout);
+#endif
 
     SetCanvasBackend(GR_BACKEND_WINDOW, options.zoom);
     SetOpenFailureHint("; radon --batch COMMANDS runs without one");
@@ -73,5 +84,6 @@ int main(int argc, char **argv) {
                      options.zoom, GetCanvasZoom());
     initRadon(60, 128);
     drawHead();
+    if (options.lesson) playLesson(lesson);
     loop();
 }

@@ -237,6 +237,8 @@ static SartState &sartState(void) {
     return state;
 }
 
+void forgetIterations(void) { sartState() = SartState(); }
+
 std::vector<double> sartErrors(void) {
     return sartState().scan == currentScan() ? sartState().errors : std::vector<double>{};
 }

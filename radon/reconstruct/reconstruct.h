@@ -141,5 +141,7 @@ void sartIteration(void);
 // The RMS error after each SART iteration of the current sinogram (empty
 // when there is none yet).
 std::vector<double> sartErrors(void);
+// Forget the iterations so far, as at start (a lesson going back).
+void forgetIterations(void);
 
 #endif

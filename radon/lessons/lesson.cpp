@@ -1,0 +1,179 @@
+// The lesson file: a Markdown subset that reads well as it is.
+//
+//   # TITLE                 the first line that is not blank
+//   introduction ...        optional
+//   ## STEP TITLE           starts a step
+//   run: COMMANDS           at most one per step, in --batch's syntax
+//   caption ...             the other lines; a blank line starts a paragraph
+#include "lessons/lessons.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+
+namespace {
+
+// Whether `s` is well-formed UTF-8: no overlong forms, no surrogates,
+// nothing beyond U+10FFFF.
+bool validUtf8(const std::string &s) {
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = s[i];
+        int more = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+        if (more < 0 || i + more >= s.size()) return false;
+        uint32_t code = more == 0 ? c : c & (0x3F >> more);
+        for (int k = 1; k <= more; k++) {
+            const unsigned char d = s[i + k];
+            if ((d & 0xC0) != 0x80) return false;
+            code = code << 6 | (d & 0x3F);
+        }
+        static const uint32_t least[] = {0, 0x80, 0x800, 0x10000};
+        if (code < least[more] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+        i += more + 1;
+    }
+    return true;
+}
+
+std::string trimmed(const std::string &s) {
+    const size_t first = s.find_first_not_of(" \t");
+    if (first == std::string::npos) return "";
+    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+bool startsWith(const std::string &s, const char *prefix) { return s.rfind(prefix, 0) == 0; }
+
+// Adds a caption line to the paragraphs: joined to the last one, or after a
+// blank line (`broken`) starting a new one.
+void addCaptionLine(std::vector<std::string> &paragraphs, const std::string &line, bool &broken) {
+    const std::string text = trimmed(line);
+    if (text.empty()) {
+        broken = true;
+        return;
+    }
+    if (paragraphs.empty() || broken) paragraphs.push_back(text);
+    else paragraphs.back() += " " + text;
+    broken = false;
+}
+
+// The commands of a run line, checked against what the program knows.
+bool parseRunLine(const std::string &commands, std::vector<BatchStep> *steps, std::string *reason) {
+    if (!parseCommands(commands, steps, reason)) return false;
+    for (const BatchStep &step : *steps) {
+        if (step.menu || isKnownKey(step.code)) continue;
+        *reason = step.code >= 32 && step.code < 127 ? "unknown key \"" + std::string(1, (char)step.code) + "\""
+                                                     : "unknown key with code " + std::to_string(step.code);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool parseLesson(const std::string &name, const std::string &text, Lesson *lesson, std::string *error) {
+    *lesson = Lesson();
+    size_t line_number = 0;
+    auto refuse = [&](const std::string &reason) {
+        *error = "lesson " + name + ", line " + std::to_string(line_number) + ": " + reason;
+        return false;
+    };
+    std::istringstream lines(text);
+    std::string line;
+    bool titled = false, broken = false, has_run = false;
+    while (std::getline(lines, line)) {
+        line_number++;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() > lesson_line_bytes)
+            return refuse("the line is over " + std::to_string(lesson_line_bytes) + " bytes");
+        if (!validUtf8(line)) return refuse("not valid UTF-8");
+        if (!titled) {
+            if (trimmed(line).empty()) continue;
+            if (!startsWith(line, "# ") || trimmed(line.substr(2)).empty())
+                return refuse("no title: the first line must be \"# TITLE\"");
+            lesson->title = trimmed(line.substr(2));
+            titled = true;
+        } else if (startsWith(line, "## ") || line == "##") {
+            if (lesson->steps.size() == lesson_max_steps)
+                return refuse("more than " + std::to_string(lesson_max_steps) + " steps");
+            const std::string title = trimmed(line.substr(2));
+            if (title.empty()) return refuse("a step without a title");
+            lesson->steps.push_back({.title = title, .commands = "", .steps = {}, .caption = {}});
+            broken = has_run = false;
+        } else if (startsWith(line, "run:")) {
+            if (lesson->steps.empty()) return refuse("a run line before the first step");
+            if (has_run) return refuse("a second run line in this step");
+            LessonStep &step = lesson->steps.back();
+            step.commands = trimmed(line.substr(4));
+            std::string reason;
+            if (!parseRunLine(step.commands, &step.steps, &reason)) return refuse(reason);
+            has_run = true;
+        } else {
+            addCaptionLine(lesson->steps.empty() ? lesson->introduction : lesson->steps.back().caption, line, broken);
+        }
+    }
+    line_number = line_number ? line_number : 1;
+    if (!titled) return refuse("no title: the first line must be \"# TITLE\"");
+    if (lesson->steps.empty()) return refuse("no step: a step starts with \"## TITLE\"");
+    return true;
+}
+
+bool readLesson(const std::string &path, Lesson *lesson, std::string *error) {
+    std::string text, reason;
+    FILE *fp = std::fopen(path.c_str(), "rb");
+    struct stat st;
+    if (!fp) {
+        reason = std::strerror(errno);
+    } else if (fstat(fileno(fp), &st) != 0 || !S_ISREG(st.st_mode)) {
+        reason = "not a regular file";
+    } else {
+        char buffer[65536];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, fp)) > 0) text.append(buffer, n);
+        if (std::ferror(fp)) reason = std::strerror(errno ? errno : EIO);
+    }
+    if (fp) std::fclose(fp);
+    if (!reason.empty()) {
+        *error = "lesson " + path + ", line 0: can't read it: " + reason;
+        return false;
+    }
+    return parseLesson(path, text, lesson, error);
+}
+
+bool isLessonFileName(const std::string &path) {
+    auto endsWith = [&](const char *suffix) {
+        const size_t n = std::strlen(suffix);
+        return path.size() > n && path.compare(path.size() - n, n, suffix) == 0;
+    };
+    return endsWith(".md") || endsWith(".txt");
+}
+
+std::string latin1(const std::string &utf8) {
+    std::string out;
+    for (size_t i = 0; i < utf8.size(); i++) {
+        const unsigned char c = utf8[i];
+        if (c < 0x80) {
+            out += (char)c;
+        } else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size()) {
+            out += (char)(((c & 0x1F) << 6) | (utf8[++i] & 0x3F));
+        } else {
+            // One "?" for the whole character: skip its continuation bytes.
+            out += '?';
+            while (i + 1 < utf8.size() && (utf8[i + 1] & 0xC0) == 0x80) i++;
+        }
+    }
+    return out;
+}
+
+const Lesson &ctCourse(void) {
+    static const Lesson course = [] {
+        static const char text[] =
+#include "ct_course.inc"
+            ;
+        Lesson lesson;
+        std::string error;
+        parseLesson("ct-course.md", text, &lesson, &error);
+        return lesson;
+    }();
+    return course;
+}

@@ -1,0 +1,76 @@
+// Lessons: a course as a short text file of steps, each with a title, the
+// program's commands and a caption. The window plays one step after the
+// other with the caption in a panel below the picture; a handout is the
+// same lesson as a web page with each step's picture.
+#ifndef RADON_LESSONS_H
+#define RADON_LESSONS_H
+
+#include <string>
+#include <vector>
+
+#include "app/cli.h"
+#include "radon.h"
+
+// ---------------------------------------------------------------- the file (lesson.cpp)
+
+struct LessonStep {
+    std::string title;
+    std::string commands;              // as written after "run:", "" without
+    std::vector<BatchStep> steps;      // the commands, parsed
+    std::vector<std::string> caption;  // paragraphs, each one line of UTF-8
+};
+
+struct Lesson {
+    std::string title;
+    std::vector<std::string> introduction; // paragraphs before the first step
+    std::vector<LessonStep> steps;
+};
+
+// The limits of a lesson file.
+constexpr size_t lesson_line_bytes = 1000;
+constexpr size_t lesson_max_steps = 100;
+
+// Read the lesson in `text`, called `name` in messages. False with *error,
+// "lesson NAME, line N: REASON", when it is refused.
+bool parseLesson(const std::string &name, const std::string &text, Lesson *lesson, std::string *error);
+// The same for the file at `path`; a file that cannot be read is refused at line 0.
+bool readLesson(const std::string &path, Lesson *lesson, std::string *error);
+// "The CT course", built into the program from lessons/ct-course.md.
+const Lesson &ctCourse(void);
+// Whether a file's name marks it as a lesson: it ends in ".md" or ".txt".
+bool isLessonFileName(const std::string &path);
+// UTF-8 text in the window's font, ISO 8859-1: other characters become "?".
+std::string latin1(const std::string &utf8);
+
+// ---------------------------------------------------------------- playing (player.cpp)
+
+// The object the program starts with: the phantom, or the picture of --object.
+extern Object start_object;
+// Put the program's state back as at start (grid, object, settings, scans,
+// noise), without drawing.
+void startAfresh(void);
+// Play `lesson` in the window from its introduction until Escape; the keys
+// Return, Space and Right go on, Backspace and Left go back, every other key
+// and the menu work as always. Called while a lesson plays, it replaces that
+// lesson.
+void playLesson(const Lesson &lesson);
+
+// What the caption shows now: nothing while no lesson plays.
+struct LessonCaption {
+    bool playing = false;
+    std::string heading;                // "Step K of N: TITLE", or the lesson's title
+    std::vector<std::string> paragraphs;
+};
+const LessonCaption &lessonCaption(void);
+
+// ---------------------------------------------------------------- the handout (handout.cpp)
+
+// Run the lesson with no window (as --batch does) and write DIR/index.html
+// and DIR/step-NN.png. The exit status: 0, or 1 when DIR or a file in it
+// cannot be written (the reason on stderr).
+int writeHandout(const Lesson &lesson, const std::string &dir);
+// The page: title, introduction, and each step's title, caption, commands
+// and picture step-NN.png, every text HTML-escaped; no scripts, no outside files.
+std::string handoutPage(const Lesson &lesson);
+
+#endif

@@ -1,0 +1,188 @@
+// Playing a lesson in the window: each step's commands run as if typed, and
+// the caption stands in a panel below the picture (on the page, beside it).
+#include <optional>
+
+#include "app/app.h"
+#include "lessons/lessons.h"
+#include "scan/scan.h"
+#include "reconstruct/reconstruct.h"
+
+Object start_object = head0;
+
+void startAfresh(void) {
+    initRadon(60, 128);
+    head = start_object;
+    use_fft = 0;
+    show_integral = 0;
+    current_filter = &filter_choices[0];
+    current_noise = &noise_choices[0];
+    current_views = &views_choices[0];
+    current_detector = &detector_choices[0];
+    current_beam = &beam_choices[0];
+    metal_insert = false;
+    // Scans are numbered from the start again, so that each draws the same noise.
+    scan_count = 0;
+    rdn_scan = 0;
+    fbp_scan = 0;
+    fbp_filter = nullptr;
+    fbp_by_fft = 0;
+    last_reconstruction = Reconstruction();
+    forgetIterations();
+}
+
+namespace {
+
+// The page shows the caption as text of its own beside the picture.
+#ifdef __EMSCRIPTEN__
+constexpr bool caption_panel = false;
+#else
+constexpr bool caption_panel = true;
+#endif
+
+// Characters of the font on a panel row between 10-pixel margins, and the
+// rows of text a panel holds at most.
+constexpr size_t panel_columns = (400 - 20) / 7;
+constexpr size_t panel_lines = 24;
+
+Lesson lesson;
+size_t position = 0; // 0: the introduction, 1..N: step K, N + 1: the end
+bool playing = false;
+std::optional<Lesson> next_lesson; // asked for while one plays
+LessonCaption caption;
+
+// `text` broken at blanks into lines of at most `columns` characters.
+std::vector<std::string> wrapped(const std::string &text, size_t columns) {
+    std::vector<std::string> lines;
+    std::string line;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(' ', start);
+        std::string word = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        start = end == std::string::npos ? text.size() : end + 1;
+        while (word.size() > columns) {
+            if (!line.empty()) lines.push_back(line);
+            lines.push_back(word.substr(0, columns));
+            line.clear();
+            word = word.substr(columns);
+        }
+        if (word.empty()) continue;
+        if (!line.empty() && line.size() + 1 + word.size() > columns) {
+            lines.push_back(line);
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+LessonCaption captionAt(size_t at) {
+    LessonCaption c{.playing = true, .heading = "", .paragraphs = {}};
+    const size_t n = lesson.steps.size();
+    if (at == 0) {
+        c.heading = lesson.title;
+        c.paragraphs = lesson.introduction;
+        c.paragraphs.push_back("Return: next step. Backspace: back. Escape: close.");
+    } else if (at <= n) {
+        c.heading = "Step " + std::to_string(at) + " of " + std::to_string(n) + ": " + lesson.steps[at - 1].title;
+        c.paragraphs = lesson.steps[at - 1].caption;
+    } else {
+        c.heading = "End of the lesson. Backspace: back, Escape: close.";
+    }
+    return c;
+}
+
+// The panel's lines for a caption: the heading, then each paragraph after
+// a blank line, in the window's font.
+std::vector<std::string> panelLines(const LessonCaption &c) {
+    std::vector<std::string> lines = wrapped(latin1(c.heading), panel_columns);
+    for (const std::string &paragraph : c.paragraphs) {
+        lines.push_back("");
+        for (const std::string &line : wrapped(latin1(paragraph), panel_columns)) lines.push_back(line);
+    }
+    if (lines.size() > panel_lines) {
+        lines.resize(panel_lines);
+        lines.back() = lines.back().substr(0, panel_columns - 3) + "...";
+    }
+    return lines;
+}
+
+// One height for the whole lesson, so that the window does not jump.
+int panelRows(void) {
+    size_t most = 0;
+    for (size_t at = 0; at <= lesson.steps.size() + 1; at++) most = std::max(most, panelLines(captionAt(at)).size());
+    return 12 + 13 * (int)most;
+}
+
+void showCaption(void) {
+    caption = captionAt(position);
+    if (caption_panel) SetCanvasPanel(panelRows(), panelLines(caption));
+}
+
+void runCommands(const LessonStep &step) {
+    for (const BatchStep &command : step.steps) actionfunc(command.code);
+}
+
+// The program as at start with the steps before `at` (and `at`) run
+// without frames and without waits, as --batch runs them.
+void replayTo(size_t at) {
+    SuspendWindowUpdates(1);
+    const int was_batch = batch_mode;
+    batch_mode = 1;
+    startAfresh();
+    drawHead();
+    for (size_t k = 1; k <= at && k <= lesson.steps.size(); k++) runCommands(lesson.steps[k - 1]);
+    batch_mode = was_batch;
+    SuspendWindowUpdates(0);
+}
+
+void start(const Lesson &chosen) {
+    lesson = chosen;
+    position = 0;
+    showCaption();
+}
+
+} // namespace
+
+const LessonCaption &lessonCaption(void) { return caption; }
+
+void playLesson(const Lesson &chosen) {
+    if (playing) {
+        next_lesson = chosen;
+        return;
+    }
+    // Without a window there is nobody to press Return.
+    if (batch_mode) return;
+    playing = true;
+    ReportArrowKeys(1);
+    start(chosen);
+    for (;;) {
+        if (next_lesson) {
+            start(*next_lesson);
+            next_lesson.reset();
+        }
+        if (!KbHit()) {
+            WaitEvent();
+            continue;
+        }
+        const int key = GetKey();
+        if (key == 27) break;
+        if (key == 13 || key == ' ' || key == GR_KEY_RIGHT) {
+            if (position > lesson.steps.size()) continue;
+            position++;
+            showCaption();
+            if (position <= lesson.steps.size()) runCommands(lesson.steps[position - 1]);
+        } else if (key == 8 || key == GR_KEY_LEFT) {
+            if (position == 0) continue;
+            position--;
+            replayTo(position);
+            showCaption();
+        } else {
+            actionfunc(key);
+        }
+    }
+    ReportArrowKeys(0);
+    caption = LessonCaption();
+    if (caption_panel) SetCanvasPanel(0, {});
+    playing = false;
+}

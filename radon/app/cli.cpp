@@ -167,12 +167,16 @@ bool parseCommandLine(int argc, char **argv, Options *options, std::string *erro
     return true;
 }
 
-void runBatch(const std::vector<BatchStep> &steps) {
+void startWithoutWindow(void) {
     batch_mode = 1;
     SetCanvasBackend(GR_BACKEND_NONE, 1);
     InitCanvas(width, height, "Radon");
     initRadon(60, 128);
     drawHead();
+}
+
+void runBatch(const std::vector<BatchStep> &steps) {
+    startWithoutWindow();
     // A key goes through the dispatcher as the command loop would send it;
     // a menu choice as the popup menu's callback would.
     for (const BatchStep &step : steps) actionfunc(step.code);

@@ -40,6 +40,9 @@ bool isKnownKey(int c);
 bool parseBatchCommands(const std::string &commands, std::vector<BatchStep> *steps,
                         std::string *error);
 
+// Batch mode on a canvas without a window, with the program as at start.
+void startWithoutWindow(void);
+
 // Run the steps with no window, then exit as after "q": status 1 when a save failed.
 [[noreturn]] void runBatch(const std::vector<BatchStep> &steps);
 

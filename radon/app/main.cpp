@@ -73,7 +73,10 @@ int main(int argc, char **argv) {
         return 2;
     }
 #ifndef __EMSCRIPTEN__
-    if (options.handout) return writeHandout(lesson, *options.handout);
+    if (options.handout) {
+        startWithoutWindow();
+        return writeHandout(lesson, *options.handout);
+    }
 #endif
 
     SetCanvasBackend(GR_BACKEND_WINDOW, options.zoom);

@@ -69,10 +69,7 @@ int writeHandout(const Lesson &lesson, const std::string &dir) {
         std::fprintf(stderr, "can't create %s: %s\n", dir.c_str(), error.message().c_str());
         return 1;
     }
-    batch_mode = 1;
-    SetCanvasBackend(GR_BACKEND_NONE, 1);
-    InitCanvas(width, height, "Radon");
-    initRadon(60, 128);
+    startAfresh();
     drawHead();
     for (size_t k = 1; k <= lesson.steps.size(); k++) {
         for (const BatchStep &command : lesson.steps[k - 1].steps) actionfunc(command.code);

@@ -5,6 +5,7 @@
 //   ## STEP TITLE           starts a step
 //   run: COMMANDS           at most one per step, in --batch's syntax
 //   caption ...             the other lines; a blank line starts a paragraph
+//   <!-- ... -->            a note for whoever edits the file, never shown
 #include "lessons/lessons.h"
 
 #include <sys/stat.h>
@@ -80,13 +81,17 @@ bool parseLesson(const std::string &name, const std::string &text, Lesson *lesso
     };
     std::istringstream lines(text);
     std::string line;
-    bool titled = false, broken = false, has_run = false;
+    bool titled = false, broken = false, has_run = false, in_comment = false;
     while (std::getline(lines, line)) {
         line_number++;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.size() > lesson_line_bytes)
             return refuse("the line is over " + std::to_string(lesson_line_bytes) + " bytes");
         if (!validUtf8(line)) return refuse("not valid UTF-8");
+        if (in_comment || startsWith(trimmed(line), "<!--")) {
+            in_comment = line.find("-->") == std::string::npos;
+            continue;
+        }
         if (!titled) {
             if (trimmed(line).empty()) continue;
             if (!startsWith(line, "# ") || trimmed(line.substr(2)).empty())

@@ -65,7 +65,7 @@ const LessonCaption &lessonCaption(void);
 
 // ---------------------------------------------------------------- the handout (handout.cpp)
 
-// Run the lesson with no window (as --batch does) and write DIR/index.html
+// Run the lesson from the start in batch mode (as --batch does) and write DIR/index.html
 // and DIR/step-NN.png. The exit status: 0, or 1 when DIR or a file in it
 // cannot be written (the reason on stderr).
 int writeHandout(const Lesson &lesson, const std::string &dir);

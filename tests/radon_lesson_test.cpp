@@ -1,0 +1,151 @@
+// Lessons: the file format and its refusals, going back, the handout.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "lessons/lessons.h"
+#include "radon_test_canvas.h"
+
+namespace {
+
+TEST(LessonFile, ReadsTitleIntroductionStepsAndParagraphs) {
+    const std::string text = "\n# Five steps\r\nAn introduction\non two lines.\n\n<!-- a note\n## not a step -->\n"
+                             "## The object\nrun: {1002} h\nThe phantom,\n  and more.\n\nA second paragraph.\n"
+                             "## Words only\nNo commands here.\n";
+    Lesson lesson;
+    std::string error;
+    ASSERT_TRUE(parseLesson("good.md", text, &lesson, &error)) << error;
+    EXPECT_EQ(lesson.title, "Five steps");
+    EXPECT_EQ(lesson.introduction, std::vector<std::string>{"An introduction on two lines."});
+    ASSERT_EQ(lesson.steps.size(), 2u);
+    EXPECT_EQ(lesson.steps[0].title, "The object");
+    EXPECT_EQ(lesson.steps[0].commands, "{1002} h");
+    ASSERT_EQ(lesson.steps[0].steps.size(), 2u);
+    EXPECT_TRUE(lesson.steps[0].steps[0].menu);
+    EXPECT_EQ(lesson.steps[0].steps[1].code, 'h');
+    EXPECT_EQ(lesson.steps[0].caption, (std::vector<std::string>{"The phantom, and more.", "A second paragraph."}));
+    EXPECT_TRUE(lesson.steps[1].steps.empty());
+}
+
+TEST(LessonFile, RefusesWithTheLineThatIsWrong) {
+    std::string many = "# Many\n";
+    for (int k = 0; k <= 100; k++) many += "## Step\n";
+    const struct {
+        std::string text, error;
+    } cases[] = {
+        {"", "line 1: no title"},
+        {"\nJust text\n## Step\n", "line 2: no title"},
+        {"# Title\nonly an introduction\n", "line 2: no step"},
+        {"# Title\n## Step\nrun: h\nrun: R\n", "line 4: a second run line"},
+        {"# Title\n## Step\nrun: h x\n", "line 3: unknown key \"x\""},
+        {"# Title\n## Step\nrun: {9999}\n", "line 3: {9999} is not an entry of the menu"},
+        {"# Title\n## Step\nrun: {1002\n", "line 3: unclosed brace"},
+        {"# Title\nrun: h\n## Step\n", "line 2: a run line before the first step"},
+        {"# Title\n## Step\n" + std::string(1001, 'a') + "\n", "line 3: the line is over 1000 bytes"},
+        {"# Title\n## Step\ncaf\xe9\n", "line 3: not valid UTF-8"},
+        {"# Title\n## Step\n\xed\xa0\x80\n", "line 3: not valid UTF-8"}, // a surrogate
+        {many, "line 102: more than 100 steps"},
+    };
+    for (const auto &c : cases) {
+        Lesson lesson;
+        std::string error;
+        EXPECT_FALSE(parseLesson("bad.md", c.text, &lesson, &error)) << c.error;
+        EXPECT_EQ(error.rfind("lesson bad.md, " + c.error, 0), 0u) << error;
+    }
+    Lesson lesson;
+    std::string error;
+    EXPECT_FALSE(readLesson("/nonexistent/x.md", &lesson, &error));
+    EXPECT_EQ(error, "lesson /nonexistent/x.md, line 0: can't read it: No such file or directory");
+    EXPECT_FALSE(readLesson("/", &lesson, &error));
+    EXPECT_EQ(error, "lesson /, line 0: can't read it: not a regular file");
+}
+
+TEST(LessonFile, WindowTextIsLatin1WithQuestionMarks) {
+    EXPECT_EQ(latin1("90\xc2\xb0 \xe2\x86\x92 ok"), "90\xb0 ? ok");
+    EXPECT_TRUE(isLessonFileName("a/b.md") && isLessonFileName("c.txt"));
+    EXPECT_FALSE(isLessonFileName("chest.png") || isLessonFileName(".md"));
+}
+
+TEST(LessonFile, TheCTCourseLoads) {
+    const Lesson &course = ctCourse();
+    EXPECT_EQ(course.title, "The CT course");
+    EXPECT_GE(course.steps.size(), 15u);
+    EXPECT_LE(course.steps.size(), 30u);
+    for (const LessonStep &step : course.steps) EXPECT_FALSE(step.caption.empty()) << step.title;
+}
+
+std::vector<uint32_t> backBuffer() {
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) pixels.push_back(GetBackPixel(x, y));
+    return pixels;
+}
+
+void runFromStart(const std::string &commands) {
+    std::vector<BatchStep> steps;
+    std::string error;
+    ASSERT_TRUE(parseCommands(commands, &steps, &error)) << error;
+    startAfresh();
+    drawHead();
+    for (const BatchStep &step : steps) actionfunc(step.code);
+}
+
+// Going back runs the earlier steps again from the start: whatever was done
+// in between (noise drawn, iterations, settings), the picture is the first one.
+TEST(LessonPlaying, StartingAfreshGivesTheSamePicture) {
+    ensureTestCanvas();
+    const std::string steps = "{3103} R I I {1001} m b r R";
+    runFromStart(steps);
+    const std::vector<uint32_t> first = backBuffer();
+    for (const char *between : {"{3004} v g n F I I", "z A E"}) {
+        runFromStart(between);
+        runFromStart(steps);
+        EXPECT_EQ(backBuffer(), first) << between;
+    }
+    startAfresh();
+}
+
+std::string fileText(const std::filesystem::path &path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(LessonHandout, PageListsEveryStepAndItsPictureIsTheBatchPicture) {
+    ensureTestCanvas();
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "radon-handout-test";
+    std::filesystem::remove_all(dir);
+    Lesson lesson;
+    std::string error;
+    ASSERT_TRUE(parseLesson("t.md", "# A <b>&</b> test\n## One\nrun: {1001} r\nx < y & \"z\"\n## Two\nrun: R\nDone.\n",
+                            &lesson, &error));
+    EXPECT_EQ(writeHandout(lesson, (dir / "sub").string()), 0);
+    const std::string page = fileText(dir / "sub" / "index.html");
+    EXPECT_NE(page.find("<h1>A &lt;b&gt;&amp;&lt;/b&gt; test</h1>"), std::string::npos);
+    EXPECT_NE(page.find("<p>x &lt; y &amp; &quot;z&quot;</p>"), std::string::npos);
+    EXPECT_NE(page.find("<img src=\"step-01.png\""), std::string::npos);
+    EXPECT_NE(page.find("<img src=\"step-02.png\""), std::string::npos);
+    EXPECT_EQ(page.find("<script"), std::string::npos);
+
+    runFromStart("{1001} r R");
+    const std::vector<uint32_t> batch = backBuffer();
+    std::vector<uint32_t> png;
+    ASSERT_TRUE(LoadPicture((dir / "sub" / "step-02.png").c_str(), 400,
+                            [&](const uint8_t *rgba, int w, int h) {
+                                for (int i = 0; i < w * h; i++)
+                                    png.push_back(rgba[4 * i] | rgba[4 * i + 1] << 8 | rgba[4 * i + 2] << 16);
+                            },
+                            &error))
+        << error;
+    EXPECT_EQ(png, batch);
+    std::filesystem::remove_all(dir);
+    startAfresh();
+}
+
+} // namespace

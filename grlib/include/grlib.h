@@ -83,9 +83,9 @@ void ClearCanvas(void);
 
 // A text panel below the picture, e.g. a caption: the window grows by `rows`
 // pixel rows to hold it, and shrinks back when rows is 0. The lines are
-// ISO 8859-1 in the 7 x 13 font, grey on black, the first one white. The
-// panel belongs to the window only: the surfaces, saves and pixel reads
-// never see it.
+// ISO 8859-1 in the 7 x 13 font, grey on black below a grey rule, the first
+// one white. The panel belongs to the window only: the surfaces, saves and
+// pixel reads never see it.
 void SetCanvasPanel(int rows, const std::vector<std::string> &lines);
 // While on, drawing reaches both surfaces but the window is not updated, so
 // that frames cost no time; switching it off shows the window surface.

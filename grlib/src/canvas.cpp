@@ -123,6 +123,8 @@ void SetCanvasPanel(int rows, const std::vector<std::string> &lines) {
     panel.w = _width;
     panel.h = rows;
     panel.pixels.assign((size_t)_width * rows, 0);
+    // A grey rule parts the panel from the picture.
+    panel.fill_rect(0, 0, _width, 1, PACK_RGB(96, 96, 96));
     const int line_height = 13, margin = 6;
     for (size_t i = 0; i < lines.size(); i++)
         draw_text(panel, margin + 4, margin + (int)i * line_height, lines[i].c_str(),

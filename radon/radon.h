@@ -61,7 +61,10 @@ const Choice *nextChoice(std::span<const Choice> choices, const Choice *choice) 
 void Pause(const char *str, int pause);
 
 // Batch mode: waits of the status line end at once and every status
-// message is also printed on standard output.
+// message is also printed on standard output (batch_printing). A lesson
+// going back in the window runs the earlier steps so too, but silently
+// (batch_silent).
+enum { batch_printing = 1, batch_silent = 2 };
 extern int batch_mode;
 // Pictures held on screen for the teaching pace (window only); 0 in batch.
 void teachingPause(double seconds);

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "app/app.h"
+#include "app/commands.h"
 #include "demos/demos.h"
 #include "lab/lab.h"
 
@@ -30,18 +31,7 @@ const char *const usage_text =
     "  --help             show this help\n"
     "  --version          show the version\n";
 
-// Whether `id` is the id of a plain entry somewhere in the menu tree.
-static bool isMenuEntry(const Menu *menu, int id) {
-    for (const MenuItem *item = menu->item; item->label; item++) {
-        if (item->submenu ? isMenuEntry(item->submenu, id) : item->id == id) return true;
-    }
-    return false;
-}
-
-bool isKnownKey(int c) {
-    // The keys that step through a list have no menu entry of their own.
-    return isMenuEntry(&topmenu, c) || (c > 0 && c < 128 && std::strchr("kngvb", c));
-}
+bool isKnownKey(int c) { return commandForKey(c) != nullptr; }
 
 bool parseCommands(const std::string &commands, std::vector<BatchStep> *steps, std::string *error) {
     steps->clear();
@@ -61,7 +51,7 @@ bool parseCommands(const std::string &commands, std::vector<BatchStep> *steps, s
         bool numeric = !digits.empty() && digits.size() <= 9 &&
                        digits.find_first_not_of("0123456789") == std::string::npos;
         int id = numeric ? std::atoi(digits.c_str()) : 0;
-        if (!numeric || id == 0 || !isMenuEntry(&topmenu, id)) {
+        if (!numeric || id == 0 || !isMenuEntry(id)) {
             *error = "{" + digits + "} is not an entry of the menu";
             return false;
         }
@@ -168,7 +158,7 @@ bool parseCommandLine(int argc, char **argv, Options *options, std::string *erro
 }
 
 void startWithoutWindow(void) {
-    batch_mode = 1;
+    batch_mode = batch_printing;
     SetCanvasBackend(GR_BACKEND_NONE, 1);
     InitCanvas(width, height, "Radon");
     initRadon(60, 128);

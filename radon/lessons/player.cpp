@@ -128,7 +128,7 @@ void runCommands(const LessonStep &step) {
 void replayTo(size_t at) {
     SuspendWindowUpdates(1);
     const int was_batch = batch_mode;
-    batch_mode = 1;
+    batch_mode = batch_silent;
     startAfresh();
     drawHead();
     for (size_t k = 1; k <= at && k <= lesson.steps.size(); k++) runCommands(lesson.steps[k - 1]);

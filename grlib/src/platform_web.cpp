@@ -246,9 +246,9 @@ static EM_BOOL on_mousemove(int, const EmscriptenMouseEvent *e, void *) {
 
 // ---------------------------------------------------------------- picture files
 
-// A picture chosen with the page's "#picture" file chooser or dropped on the
-// page is stored as /pictures/NAME (the one before it removed) and reported
-// like a file dropped on a window, until the program ends.
+// A file chosen with one of the page's file choosers (a picture, a lesson)
+// or dropped on the page is stored as /pictures/NAME (the one before it
+// removed) and reported like a file dropped on a window, until the program ends.
 EM_JS(void, web_accept_pictures, (), {
     const listening = new AbortController();
     Module.radonRefusePictures = () => listening.abort();
@@ -263,12 +263,13 @@ EM_JS(void, web_accept_pictures, (), {
             _web_picture_arrived();
         });
     }
-    const chooser = document.getElementById('picture');
     const signal = listening.signal;
-    if (chooser) chooser.addEventListener('change', () => {
-        arrived(chooser.files[0]);
-        chooser.value = "";
-    }, {signal});
+    for (const chooser of document.querySelectorAll('input[type=file]')) {
+        chooser.addEventListener('change', () => {
+            arrived(chooser.files[0]);
+            chooser.value = "";
+        }, {signal});
+    }
     document.addEventListener('dragover', (e) => e.preventDefault(), {signal});
     document.addEventListener('drop', (e) => {
         e.preventDefault();

@@ -1,18 +1,27 @@
 // What the web page reads from the program: the menu tree that its buttons
-// are built from, and the choices now in effect, which they mark. Built
-// into the page only.
+// are built from, the choices now in effect, which they mark, and the
+// caption of the lesson playing. Built into the page only.
 #include <emscripten.h>
 
+#include <cstdio>
 #include <string>
 
 #include "app/app.h"
 #include "app/commands.h"
 #include "demos/demos.h"
 #include "lab/lab.h"
+#include "lessons/lessons.h"
 
 static void appendString(std::string &json, const char *text) {
     json += '"';
     for (const char *c = text; *c; c++) {
+        if ((unsigned char)*c < 0x20) {
+            // A tab in a lesson's text: JSON strings hold no control characters.
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", *c);
+            json += escape;
+            continue;
+        }
         if (*c == '"' || *c == '\\') json += '\\';
         json += *c;
     }
@@ -61,5 +70,20 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char *radon_state() {
     // "F" switches the FFT on and off, "m" the metal insert.
     json += "],\"toggles\":{\"" + std::to_string('F') + "\":" + (use_fft ? "true" : "false") + ",\"" +
             std::to_string('m') + "\":" + (metal_insert ? "true" : "false") + "}}";
+    return json.c_str();
+}
+
+// {"playing": bool, "heading": "Step K of N: TITLE", "paragraphs": [...]}
+extern "C" EMSCRIPTEN_KEEPALIVE const char *radon_lesson() {
+    static std::string json;
+    const LessonCaption &caption = lessonCaption();
+    json = std::string("{\"playing\":") + (caption.playing ? "true" : "false") + ",\"heading\":";
+    appendString(json, caption.heading.c_str());
+    json += ",\"paragraphs\":[";
+    for (const std::string &paragraph : caption.paragraphs) {
+        if (&paragraph != caption.paragraphs.data()) json += ',';
+        appendString(json, paragraph.c_str());
+    }
+    json += "]}";
     return json.c_str();
 }

@@ -10,6 +10,7 @@
 #include "scan/image_object.h"
 #include "demos/demos.h"
 #include "lab/lab.h"
+#include "lessons/lessons.h"
 
 // Sets up the grid of the benchmark's argument with a fresh sinogram and
 // filtered sinogram of the phantom.
@@ -183,6 +184,35 @@ static void onEveryGrid(benchmark::internal::Benchmark *b) {
     b->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 }
 
+// Going back from the last step of "The CT course": the program afresh and
+// every step before it run as --batch runs them.
+static void BM_lessonGoingBack(benchmark::State &state) {
+    prepare(state);
+    const Lesson &course = ctCourse();
+    batch_mode = batch_silent;
+    for (auto _ : state) {
+        startAfresh();
+        drawHead();
+        for (size_t k = 0; k + 1 < course.steps.size(); k++)
+            for (const BatchStep &command : course.steps[k].steps) actionfunc(command.code);
+    }
+    batch_mode = 0;
+    startAfresh();
+}
+
+// The handout of "The CT course": every step run, its PNG and the page written.
+static void BM_lessonHandout(benchmark::State &state) {
+    prepare(state);
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "radon-bench-handout";
+    for (auto _ : state) {
+        batch_mode = batch_silent;
+        writeHandout(ctCourse(), dir.string());
+    }
+    batch_mode = 0;
+    startAfresh();
+    std::filesystem::remove_all(dir);
+}
+
 BENCHMARK(BM_getRadon)->Apply(onEveryGrid);
 BENCHMARK(BM_getRadonPicture)->Apply(onEveryGrid);
 BENCHMARK(BM_getFbp0)->Apply(onEveryGrid);
@@ -201,5 +231,8 @@ BENCHMARK(BM_saveData)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPU
 
 BENCHMARK(BM_sartIteration)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_artSweep)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+BENCHMARK(BM_lessonGoingBack)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_lessonHandout)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -569,6 +569,45 @@ async function main() {
         check(`a chosen 4097 x 1 PNG: the status line says "${says}"`, read);
         fs.rmSync(path.dirname(large), { recursive: true, force: true });
 
+        // Lessons: the course by its button, the caption beside the picture,
+        // Next and Back, Escape; a broken lesson file refused with its line.
+        await page.reload();
+        await firstPicture();
+        await page.locator('#lessons > summary').click();
+        await page.locator('#course').click();
+        const heading = (text) => page.waitForFunction((text) => {
+            const h = document.querySelector('#caption:not([hidden]) h2');
+            return h && h.textContent === text;
+        }, text, { timeout: 10000 }).then(() => true, () => false);
+        check('"The CT course" shows its title beside the picture', (await heading('The CT course')) &&
+              await page.evaluate(() => document.getElementById('caption').getBoundingClientRect().left >=
+                                        document.getElementById('canvas').getBoundingClientRect().right));
+        const steps = (fs.readFileSync(path.join(__dirname, '..', '..', 'lessons', 'ct-course.md'), 'utf8')
+            .match(/^## /gm) || []).length;
+        await expectPicture(page, nativePicture('h i r'));
+        // The second step waits at its first angle: one Next serves that wait.
+        for (let i = 0; i < 4; i++) await page.locator('#lesson-next').click();
+        check('Next four times plays the third step', await heading(`Step 3 of ${steps}: The scan`));
+        await waitForPicture(page, '... whose picture is the native one', 30000);
+        await expectPicture(page, nativePicture('h'));
+        await page.locator('#lesson-back').click();
+        await page.locator('#lesson-back').click();
+        check('Back twice goes to the first step', await heading(`Step 1 of ${steps}: The object`));
+        await waitForPicture(page, '... and its picture', 10000);
+        await page.keyboard.press('Escape');
+        const closed = await page.waitForSelector('#caption', { state: 'hidden', timeout: 5000 })
+            .then(() => true, () => false);
+        check('Escape leaves the lesson and the caption goes', closed);
+        const broken = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'radon-lesson-')), 'broken.md');
+        fs.writeFileSync(broken, '# Broken\n## Step\nrun: {9999}\n');
+        await page.setInputFiles('#lesson-file', broken);
+        // The status line's first row.
+        const refusal = 'lesson /pictures/broken.md, line 3: {9999} is not an';
+        const refused = await page.waitForFunction((says) => window.radonTest.statusLineReads(says), refusal,
+                                                   { polling: 'raf', timeout: 5000 }).then(() => true, () => false);
+        check(`a broken lesson file: the status line says "${refusal}"`, refused);
+        fs.rmSync(path.dirname(broken), { recursive: true, force: true });
+
         check('the first picture within one second of loading', firstPictureMs <= 1000,
               `${Math.round(firstPictureMs)} ms`);
         check('no errors in the page', errors.length === 0, errors.join('; '));

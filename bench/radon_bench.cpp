@@ -10,6 +10,7 @@
 #include "scan/image_object.h"
 #include "demos/demos.h"
 #include "lab/lab.h"
+#include "app/app.h"
 #include "lessons/lessons.h"
 
 // Sets up the grid of the benchmark's argument with a fresh sinogram and

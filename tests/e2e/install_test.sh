@@ -13,8 +13,9 @@ DESTDIR=$work/stage cmake --install "$build" --prefix /usr/local >/dev/null
 prefix=$work/stage/usr/local
 (cd "$prefix" && find . ! -type d | sort) >files.txt
 printf '%s\n' ./bin/radon ./share/applications/radon.desktop ./share/doc/radon/changelog.gz \
-    ./share/doc/radon/copyright ./share/icons/hicolor/256x256/apps/radon.png ./share/man/man1/radon.1.gz >expected.txt
-check "an install holds exactly the program, desktop entry, changelog, copyright, icon and manual page" \
+    ./share/doc/radon/copyright ./share/icons/hicolor/256x256/apps/radon.png ./share/man/man1/radon.1.gz \
+    ./share/radon/lessons/ct-course.md >expected.txt
+check "an install holds exactly the program, desktop entry, changelog, copyright, icon, manual page and lesson" \
     cmp -s files.txt expected.txt
 
 version=$("$prefix/bin/radon" --version); status=$?

@@ -264,12 +264,12 @@ EM_JS(void, web_accept_pictures, (), {
         });
     }
     const signal = listening.signal;
-    for (const chooser of document.querySelectorAll('input[type=file]')) {
-        chooser.addEventListener('change', () => {
-            arrived(chooser.files[0]);
-            chooser.value = "";
-        }, {signal});
-    }
+    // Choosers the page builds later count too.
+    document.addEventListener('change', (e) => {
+        if (!e.target.matches('input[type=file]')) return;
+        arrived(e.target.files[0]);
+        e.target.value = "";
+    }, {signal});
     document.addEventListener('dragover', (e) => e.preventDefault(), {signal});
     document.addEventListener('drop', (e) => {
         e.preventDefault();

@@ -154,6 +154,10 @@ void playLesson(const Lesson &chosen) {
     // Without a window there is nobody to press Return.
     if (batch_mode) return;
     playing = true;
+    // From the command line the lesson comes before the command loop: the
+    // menu and dropped files work from the start.
+    SetMouseFunc(mouse);
+    SetDropFunc(dropped);
     ReportArrowKeys(1);
     start(chosen);
     for (;;) {

@@ -413,7 +413,7 @@ async function main() {
         await waitForChange(page, '"a" shows its first picture and waits', () => page.keyboard.press('a'));
         history += ' a {1001}';
         await expectPicture(page, nativePicture(history));
-        await button(page, 13).click();
+        await page.locator('#continue').click();
         const left = await clientPoint(page, 100, 100);
         await page.mouse.click(left.x, left.y);
         for (const k of ['ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowRight', 'Enter'])
@@ -574,7 +574,7 @@ async function main() {
         await page.reload();
         await firstPicture();
         await page.locator('#lessons > summary').click();
-        await page.locator('#course').click();
+        await button(page, 3600).click();
         const heading = (text) => page.waitForFunction((text) => {
             const h = document.querySelector('#caption:not([hidden]) h2');
             return h && h.textContent === text;
@@ -586,18 +586,19 @@ async function main() {
             .match(/^## /gm) || []).length;
         await expectPicture(page, nativePicture('h i r'));
         // The second step waits at its first angle: one Next serves that wait.
-        for (let i = 0; i < 4; i++) await page.locator('#lesson-next').click();
+        const next = page.locator('#lessons button[data-id="13"]'), back = page.locator('#lessons button[data-id="8"]');
+        for (let i = 0; i < 4; i++) await next.click();
         check('Next four times plays the third step', await heading(`Step 3 of ${steps}: The scan`));
         await waitForPicture(page, '... whose picture is the native one', 30000);
         await expectPicture(page, nativePicture('h'));
-        await page.locator('#lesson-back').click();
-        await page.locator('#lesson-back').click();
+        await back.click();
+        await back.click();
         check('Back twice goes to the first step', await heading(`Step 1 of ${steps}: The object`));
         await waitForPicture(page, '... and its picture', 10000);
         await page.keyboard.press('Escape');
-        const closed = await page.waitForSelector('#caption', { state: 'hidden', timeout: 5000 })
+        const captionGone = await page.waitForSelector('#caption', { state: 'hidden', timeout: 5000 })
             .then(() => true, () => false);
-        check('Escape leaves the lesson and the caption goes', closed);
+        check('Escape leaves the lesson and the caption goes', captionGone);
         const broken = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'radon-lesson-')), 'broken.md');
         fs.writeFileSync(broken, '# Broken\n## Step\nrun: {9999}\n');
         await page.setInputFiles('#lesson-file', broken);

@@ -148,4 +148,18 @@ TEST(LessonHandout, PageListsEveryStepAndItsPictureIsTheBatchPicture) {
     startAfresh();
 }
 
+
+// A lesson file dropped on the window is read as a lesson, not as a picture:
+// a broken one is refused on the status line with its line.
+TEST(LessonDrop, ABrokenLessonIsRefusedOnTheStatusLine) {
+    ensureTestCanvas();
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / "radon-drop-test.txt";
+    std::ofstream(file) << "# Broken\n## Step\nrun: R\nrun: h\n";
+    testing::internal::CaptureStdout();
+    dropped(file.c_str());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "lesson " + file.string() + ", line 4: a second run line in this step\n");
+    std::filesystem::remove(file);
+}
+
 } // namespace

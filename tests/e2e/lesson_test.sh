@@ -37,6 +37,12 @@ commands=$(sed -n 's/^run://p' "$COURSE" | tr '\n' ' ')
 last=$(ls handout/step-*.png | tail -n1)
 check "... the last one the picture of --batch with all its commands" [ "$(pixels_differing "$last" batch.png)" = 0 ]
 
+printf '# Own picture\n## It\nrun: {2005} R\nThe picture.\n' >own.md
+"$RADON" --lesson own.md --handout own >/dev/null 2>err.txt; status=$?
+check "without --object a lesson may not choose {2005}" sh -c "[ $status -eq 2 ] && grep -q 'line 3: {2005}' err.txt"
+"$RADON" --object "$(dirname "$COURSE")/../docs/guide/chest.png" --lesson own.md --handout own >/dev/null 2>&1
+check "with --object it may" [ -s own/step-01.png ]
+
 # The window: a panel below the picture; the picture itself stays the one
 # --batch makes.
 printf '# Two steps\nOn a disk.\n## The scan\nrun: {2001} r\nScanned.\n## The reconstruction\nrun: R\nBack.\n' >two.md

@@ -219,10 +219,11 @@ static void sdl_resize(int w, int h) {
     SDL_SetTextureScaleMode(grown, SDL_ScaleModeNearest);
     SDL_DestroyTexture(texture);
     texture = grown;
-    // The whole factor the canvas is shown at now stays; full screen stays full screen.
+    // The window keeps its width's whole factor (the height may have been
+    // capped by the display); full screen stays full screen.
     int ww, wh;
     SDL_GetWindowSize(window, &ww, &wh);
-    const int zoom = std::max(1, place_canvas(ww, wh).w / canvas_w);
+    const int zoom = std::max(1, ww / canvas_w);
     canvas_w = w;
     canvas_h = h;
     if (SDL_GetWindowFlags(window) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MAXIMIZED)) return;

@@ -76,4 +76,12 @@ xdotool type --window "$WIN" q
 wait_exit 10
 check "q still ends the program" [ "$EXIT_STATUS" = 0 ]
 
+start_radon --zoom 2 --lesson two.md
+xdotool key --window "$WIN" Escape
+sleep 1
+check "at --zoom 2 the window is 800 x 800 again after Escape" \
+    sh -c "xdotool getwindowgeometry $WIN | grep -q 'Geometry: 800x800'"
+xdotool type --window "$WIN" q
+wait_exit 10
+
 finish lesson_test.sh

@@ -14,7 +14,7 @@
 namespace {
 
 TEST(LessonFile, ReadsTitleIntroductionStepsAndParagraphs) {
-    const std::string text = "\n# Five steps\r\nAn introduction\non two lines.\n\n<!-- a note\n## not a step -->\n"
+    const std::string text = "\xEF\xBB\xBF\n# Five steps\r\nAn introduction\non two lines.\n\n<!-- a note\n## not a step -->\n"
                              "## The object\nrun: {1002} h\nThe phantom,\n  and more.\n\nA second paragraph.\n"
                              "## Words only\nNo commands here.\n";
     Lesson lesson;

@@ -17,6 +17,9 @@
 
 namespace {
 
+constexpr size_t lesson_line_bytes = 1000;
+constexpr size_t lesson_max_steps = 100;
+
 // Whether `s` is well-formed UTF-8: no overlong forms, no surrogates,
 // nothing beyond U+10FFFF.
 bool validUtf8(const std::string &s) {
@@ -85,6 +88,8 @@ bool parseLesson(const std::string &name, const std::string &text, Lesson *lesso
     while (std::getline(lines, line)) {
         line_number++;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        // Editors on some systems start a UTF-8 file with a byte order mark.
+        if (line_number == 1 && startsWith(line, "\xEF\xBB\xBF")) line.erase(0, 3);
         if (line.size() > lesson_line_bytes)
             return refuse("the line is over " + std::to_string(lesson_line_bytes) + " bytes");
         if (!validUtf8(line)) return refuse("not valid UTF-8");

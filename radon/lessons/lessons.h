@@ -26,12 +26,9 @@ struct Lesson {
     std::vector<LessonStep> steps;
 };
 
-// The limits of a lesson file.
-constexpr size_t lesson_line_bytes = 1000;
-constexpr size_t lesson_max_steps = 100;
-
 // Read the lesson in `text`, called `name` in messages. False with *error,
-// "lesson NAME, line N: REASON", when it is refused.
+// "lesson NAME, line N: REASON", when it is refused (among the reasons: a
+// line over 1000 bytes, more than 100 steps).
 bool parseLesson(const std::string &name, const std::string &text, Lesson *lesson, std::string *error);
 // The same for the file at `path`; a file that cannot be read is refused at line 0.
 bool readLesson(const std::string &path, Lesson *lesson, std::string *error);

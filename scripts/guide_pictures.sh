@@ -93,3 +93,13 @@ still "$out/fourier-slices.png"
 convert "$work/b.png" -strip "PNG8:$out/fourier-spectrum.png"
 xdotool type --window "$WIN" q
 wait_exit 10
+
+# A lesson in the window: the built-in course's second step, "One ray, one
+# line integral" (the third Return ends its wait), with its caption in the
+# panel below the picture.
+start_radon --lesson "$repo/lessons/ct-course.md"
+for _ in 1 2 3; do xdotool key --window "$WIN" Return; sleep 1; done
+sleep 8
+xwd -silent -id "$WIN" | convert xwd:- -strip "PNG8:$out/lesson-window.png"
+xdotool type --window "$WIN" q
+wait_exit 10

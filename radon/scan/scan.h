@@ -117,6 +117,10 @@ void measureRow(uint64_t scan, int iw, double *row);
 
 // Compute the sinogram of the current object, animating the scan.
 void getRadon(void);
+// The sinogram of the current object as scan number `scan` (its noise is that
+// scan's), drawing nothing and leaving scan_count alone: rdn then holds
+// scan `scan` + 1 in the numbering of currentScan().
+void measureSinogram(uint64_t scan);
 // The line-integral demonstration: getRadon drawing every sample point.
 void showIntegral(void);
 // Whether the scan measures row iw (0..Nw) of the sinogram (measurement.cpp);

@@ -298,7 +298,7 @@ static void showMtf(const ImageQuality &quality) {
 
 static void showNps(const ImageQuality &quality) {
     std::vector<double> f;
-    for (int m = 0; m < kNoiseRings; m++) f.push_back(m / (kNoiseSide * kPixelSide));
+    for (int m = 0; m < kNoiseRings; m++) f.push_back(ringFrequency(m));
     // The spectra in units of a power of ten that puts the largest between 1 and 10.
     double largest = 0;
     for (const FilterQuality &q : quality.filters) largest = std::max(largest, *std::max_element(q.noise.nps.begin(), q.noise.nps.end()));

@@ -47,8 +47,10 @@ double mtf50(const std::vector<double> &mtf);
 const int kNoiseSide = 64, kNoiseTop = 161, kNoiseLeft = 168;
 // A pixel's side in world units.
 const double kPixelSide = 0.015;
-// Rings 0..kNoiseRings - 1; ring m lies at m / (kNoiseSide kPixelSide) cycles per unit.
+// Rings 0..kNoiseRings - 1 of the noise power spectrum.
 const int kNoiseRings = 33;
+// Ring m's frequency, m / (kNoiseSide kPixelSide) cycles per unit.
+inline double ringFrequency(int m) { return m / (kNoiseSide * kPixelSide); }
 
 // The noise n over the square (kNoiseSide rows of kNoiseSide), its mean removed.
 struct NoiseSpectrum {

@@ -65,8 +65,8 @@ std::vector<double> modulationTransfer(const std::vector<double> &lsf, double f_
     double total = 0;
     for (double l : lsf) total = total + l;
     std::vector<double> mtf;
-    for (int k = 0; k * kFrequencyStep <= f_max; k++) {
-        const double f = k * kFrequencyStep;
+    for (int k = 0; mtfFrequency(k) <= f_max; k++) {
+        const double f = mtfFrequency(k);
         double re = 0, im = 0;
         for (size_t b = 0; b < lsf.size(); b++) {
             const double phase = 2 * pi * f * binRadius((int)b);
@@ -80,7 +80,8 @@ std::vector<double> modulationTransfer(const std::vector<double> &lsf, double f_
 
 double mtf50(const std::vector<double> &mtf) {
     for (size_t k = 1; k < mtf.size(); k++)
-        if (mtf[k] < 0.5) return (k - 1) * kFrequencyStep + kFrequencyStep * (mtf[k - 1] - 0.5) / (mtf[k - 1] - mtf[k]);
+        if (mtf[k] < 0.5)
+            return mtfFrequency((int)k - 1) + kFrequencyStep * (mtf[k - 1] - 0.5) / (mtf[k - 1] - mtf[k]);
     return -1;
 }
 
@@ -196,7 +197,8 @@ class SavedState {
 static std::vector<double> noiseSquare(const Reconstruction &r) {
     std::vector<double> square;
     for (int iy = kNoiseTop; iy < kNoiseTop + kNoiseSide; iy++)
-        for (int ix = kNoiseLeft; ix < kNoiseLeft + kNoiseSide; ix++) square.push_back(r.value[(size_t)iy * width + ix]);
+        for (int ix = kNoiseLeft; ix < kNoiseLeft + kNoiseSide; ix++)
+            square.push_back(r.value[(size_t)iy * width + ix]);
     return square;
 }
 
@@ -272,21 +274,22 @@ static void drawFilterCurves(const PlotFrame &f, const std::vector<double> &x,
 static std::string mtf50Text(const FilterQuality &q) {
     char text[40];
     if (q.mtf50 >= 0) std::snprintf(text, sizeof text, "%.2f", q.mtf50);
-    else std::snprintf(text, sizeof text, "above %.2f", (q.mtf.size() - 1) * kFrequencyStep);
+    else std::snprintf(text, sizeof text, "above %.2f", mtfFrequency((int)q.mtf.size() - 1));
     return text;
 }
 
 static void showMtf(const ImageQuality &quality) {
     std::vector<double> f;
-    for (size_t k = 0; k < quality.filters[0].mtf.size(); k++) f.push_back(k * kFrequencyStep);
+    for (size_t k = 0; k < quality.filters[0].mtf.size(); k++) f.push_back(mtfFrequency((int)k));
     const PlotFrame frame{.x_low = 0, .x_high = highestFrequency(), .y_low = 0, .y_high = 1.2};
     drawPlotAxes(frame, roundStep(frame.x_high, 6), 0.2, "cycles per unit", "MTF");
     std::vector<std::vector<double>> curves;
     std::vector<std::string> legend;
     for (size_t i = 0; i < filter_choices.size(); i++) {
         curves.push_back(quality.filters[i].mtf);
-        legend.push_back(std::string(filter_choices[i].label) + " " + mtf50Text(quality.filters[i]));
-        if (batch_mode) printLine(("MTF50 " + std::string(filter_choices[i].label) + ": " + mtf50Text(quality.filters[i])).c_str());
+        const std::string label = filter_choices[i].label, f50 = mtf50Text(quality.filters[i]);
+        legend.push_back(label + " " + f50);
+        if (batch_mode) printLine(("MTF50 " + label + ": " + f50).c_str());
     }
     drawFilterCurves(frame, f, curves, legend);
     FlushBuffer();
@@ -301,11 +304,13 @@ static void showNps(const ImageQuality &quality) {
     for (int m = 0; m < kNoiseRings; m++) f.push_back(ringFrequency(m));
     // The spectra in units of a power of ten that puts the largest between 1 and 10.
     double largest = 0;
-    for (const FilterQuality &q : quality.filters) largest = std::max(largest, *std::max_element(q.noise.nps.begin(), q.noise.nps.end()));
+    for (const FilterQuality &q : quality.filters)
+        for (double v : q.noise.nps) largest = std::max(largest, v);
     const int exponent = largest > 0 ? (int)floor(log10(largest)) : 0;
     const double unit = pow(10, exponent);
     const double y_step = roundStep(1.1 * largest / unit, 5);
-    const PlotFrame frame{.x_low = 0, .x_high = f.back(), .y_low = 0, .y_high = ceil(1.1 * largest / unit / y_step) * y_step};
+    const PlotFrame frame{
+        .x_low = 0, .x_high = f.back(), .y_low = 0, .y_high = ceil(1.1 * largest / unit / y_step) * y_step};
     char title[40];
     std::snprintf(title, sizeof title, "NPS (x 1e%d)", exponent);
     drawPlotAxes(frame, 5, y_step, "cycles per unit", title);

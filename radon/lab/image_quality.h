@@ -22,6 +22,8 @@ const double kEdgeBin = 0.00375;
 const int kEdgeBins = 160;
 // The spacing of the frequencies the MTF is sampled at, in cycles per unit.
 const double kFrequencyStep = 0.05;
+// The MTF's sample k is at this frequency.
+inline double mtfFrequency(int k) { return k * kFrequencyStep; }
 
 double edgeRadius(void);
 // The distance of bin b's middle from the centre.
@@ -35,7 +37,7 @@ std::vector<double> lineSpread(const std::vector<double> &esf);
 // The highest frequency measured: the detector's Nyquist frequency Np / 12
 // or the pixels' 33.33, whichever is lower.
 double highestFrequency(void);
-// |sum lsf[b] exp(-2 pi i f r_b)| / |sum lsf[b]| at f = k kFrequencyStep up to f_max.
+// |sum lsf[b] exp(-2 pi i f r_b)| / |sum lsf[b]| at f = mtfFrequency(k) up to f_max.
 std::vector<double> modulationTransfer(const std::vector<double> &lsf, double f_max);
 // Where the MTF first falls below 0.5, linear between the samples around
 // it; negative when it never does.
@@ -79,7 +81,7 @@ struct MeasuredSettings {
 int measuredPhotons(void);
 
 struct FilterQuality {
-    std::vector<double> mtf; // at k kFrequencyStep
+    std::vector<double> mtf; // at mtfFrequency(k)
     double mtf50;            // negative: above the last frequency
     NoiseSpectrum noise;
 };

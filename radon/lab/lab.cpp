@@ -157,7 +157,8 @@ void saveData(void) {
         saved += (saved.empty() ? ": " : ", ") + std::string(what);
     };
     save("sinogram", csvTable(Nw + 1, Np + 1, [](int iw, int ip) { return rdn[iw][ip]; }));
-    if (filteredIsCurrent(use_fft)) save("filtered", csvTable(Nw + 1, Np + 1, [](int iw, int ip) { return fbp[iw][ip]; }));
+    if (filteredIsCurrent(use_fft))
+        save("filtered", csvTable(Nw + 1, Np + 1, [](int iw, int ip) { return fbp[iw][ip]; }));
     if (reconstructionIsCurrent()) {
         save("image", csvTable(height, width, [](int iy, int ix) {
                  const size_t i = (size_t)iy * width + ix;
@@ -167,7 +168,7 @@ void saveData(void) {
     if (const ImageQuality *quality = currentImageQuality()) {
         std::vector<double> f;
         std::vector<std::vector<double>> mtf, nps;
-        for (size_t k = 0; k < quality->filters[0].mtf.size(); k++) f.push_back(k * kFrequencyStep);
+        for (size_t k = 0; k < quality->filters[0].mtf.size(); k++) f.push_back(mtfFrequency((int)k));
         for (const FilterQuality &filter : quality->filters) mtf.push_back(filter.mtf);
         save("mtf", filterCurvesTable(f, mtf));
         f.clear();

@@ -1,5 +1,7 @@
 // The lab: the filter and noise settings, the sinograms as pictures, the
-// error picture, the data files and the help screen.
+// error picture, the data files, the profile, the measurement of resolution
+// and noise (its computations in image_quality.h), the plots' axes and the
+// help screen.
 #ifndef RADON_LAB_H
 #define RADON_LAB_H
 

@@ -117,9 +117,9 @@ void measureRow(uint64_t scan, int iw, double *row);
 
 // Compute the sinogram of the current object, animating the scan.
 void getRadon(void);
-// The sinogram of the current object as scan number `scan` (its noise is that
-// scan's), drawing nothing and leaving scan_count alone: rdn then holds
-// scan `scan` + 1 in the numbering of currentScan().
+// The sinogram of the current object as getRadon's scan number `scan` would
+// measure it (with that scan's noise), drawing nothing and leaving
+// scan_count alone; currentScan() is then scan + 1, as after that scan.
 void measureSinogram(uint64_t scan);
 // The line-integral demonstration: getRadon drawing every sample point.
 void showIntegral(void);

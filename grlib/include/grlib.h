@@ -93,15 +93,14 @@ void SuspendWindowUpdates(int on);
 
 // ---------------------------------------------------------------- input
 
-// Character codes that KbHit reports for the left and right arrow keys while
-// ReportArrowKeys is on; otherwise arrow keys never reach the program.
-enum { GR_KEY_LEFT = 0x1001, GR_KEY_RIGHT = 0x1002 };
-void ReportArrowKeys(int on);
-
 // Pump events without waiting; 1 when a typed character arrived (see GetKey).
 int KbHit(void);
 // Return the pending character, pumping events until one arrives.
 int GetKey(void);
+// The arrow keys, which have no character: while SetArrowKeys(1) they
+// arrive as these codes; otherwise (at start) they never reach the program.
+enum { GR_KEY_UP = 0x101, GR_KEY_DOWN = 0x102, GR_KEY_LEFT = 0x103, GR_KEY_RIGHT = 0x104 };
+void SetArrowKeys(int on);
 // Install the mouse callback (null removes it).
 void SetMouseFunc(MouseFunc mouse);
 // Sleep until an event may be pending (never consumes one); for idle loops.

@@ -8,12 +8,12 @@
 using namespace grlib;
 
 static int last_key = -1;
+static bool arrow_keys = false;
 static MouseFunc mouseCB = nullptr;
 static DropFunc dropCB = nullptr;
 // The last file dropped while no callback took drops (a wait, the open menu),
 // for the callback once it is back: a drop is never lost without a word.
 static std::string held_drop;
-static bool arrow_keys = false;
 
 void grlib::hold_drop(const std::string &path) { held_drop = path; }
 
@@ -53,11 +53,19 @@ int KbHit(void) {
     while (platform->poll(&ev)) {
         if (mouseCB) mouseEvent(ev);
         if (ev.type == PlatformEvent::KEY) {
-            if (arrow_keys && (ev.nav == NAV_LEFT || ev.nav == NAV_RIGHT))
-                ev.ch = ev.nav == NAV_LEFT ? GR_KEY_LEFT : GR_KEY_RIGHT;
-            // Keys without a character (arrows) never reach the program.
-            if (ev.ch < 0) continue;
-            last_key = ev.ch;
+            // Keys without a character (arrows) reach the program only when it asked for them.
+            int key = ev.ch;
+            if (key < 0 && arrow_keys) {
+                switch (ev.nav) {
+                case NAV_UP: key = GR_KEY_UP; break;
+                case NAV_DOWN: key = GR_KEY_DOWN; break;
+                case NAV_LEFT: key = GR_KEY_LEFT; break;
+                case NAV_RIGHT: key = GR_KEY_RIGHT; break;
+                default: break;
+                }
+            }
+            if (key < 0) continue;
+            last_key = key;
             return 1;
         }
         if (ev.type == PlatformEvent::EXPOSE || ev.type == PlatformEvent::CLOSE) handle_window_event(ev);
@@ -79,9 +87,9 @@ int GetKey(void) {
     return k;
 }
 
-void ReportArrowKeys(int on) { arrow_keys = on != 0; }
-
 void SetMouseFunc(MouseFunc mouse) { mouseCB = mouse; }
+
+void SetArrowKeys(int on) { arrow_keys = on != 0; }
 
 void SetDropFunc(DropFunc drop) { dropCB = drop; }
 

@@ -158,9 +158,11 @@ void playLesson(const Lesson &chosen) {
     // menu and dropped files work from the start.
     SetMouseFunc(mouse);
     SetDropFunc(dropped);
-    ReportArrowKeys(1);
     start(chosen);
     for (;;) {
+        // Left and Right are the lesson's; a command that used the arrow
+        // keys (the profile) has given them up again.
+        SetArrowKeys(1);
         if (next_lesson) {
             start(*next_lesson);
             next_lesson.reset();
@@ -185,7 +187,7 @@ void playLesson(const Lesson &chosen) {
             actionfunc(key);
         }
     }
-    ReportArrowKeys(0);
+    SetArrowKeys(0);
     caption = LessonCaption();
     if (caption_panel) SetCanvasPanel(0, {});
     playing = false;

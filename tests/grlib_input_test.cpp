@@ -30,13 +30,13 @@ TEST_F(Input, CharactersArriveOneCallAtATime) {
     EXPECT_EQ(GetKey(), 'c');
 }
 
-TEST_F(Input, UpAndDownArriveOnlyWhenAskedFor) {
+TEST_F(Input, ArrowKeysArriveOnlyWhenAskedFor) {
     SetArrowKeys(1);
-    for (NavKey nav : {NAV_UP, NAV_LEFT, NAV_DOWN}) push_key(-1, nav); // Left stays without a code
-    ASSERT_EQ(KbHit(), 1);
-    EXPECT_EQ(GetKey(), GR_KEY_UP);
-    ASSERT_EQ(KbHit(), 1);
-    EXPECT_EQ(GetKey(), GR_KEY_DOWN);
+    for (NavKey nav : {NAV_UP, NAV_LEFT, NAV_RETURN, NAV_DOWN, NAV_RIGHT}) push_key(-1, nav); // Return stays without a code
+    for (int key : {GR_KEY_UP, GR_KEY_LEFT, GR_KEY_DOWN, GR_KEY_RIGHT}) {
+        ASSERT_EQ(KbHit(), 1);
+        EXPECT_EQ(GetKey(), key);
+    }
     SetArrowKeys(0);
     push_key(-1, NAV_UP);
     EXPECT_EQ(KbHit(), 0);

@@ -80,6 +80,10 @@ void backProjectRow(int iy, char *in, double *fn) {
             fn[ix] = 0;
         }
     }
+    if (current_scanner->fan) {
+        fanBackProjectRow(first, end, xs.data(), y, fn);
+        return;
+    }
     // x grows with ix, so the disc meets the row in one run of pixels. With
     // the angles outermost each pixel still sums them in order, and the
     // pixels' sums go in step. Row iw = Nw (the half-turn) takes no part,

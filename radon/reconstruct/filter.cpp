@@ -33,7 +33,8 @@ static void recordFiltering(int path) {
 }
 
 void filterByChosenPath(void) {
-    if (use_fft) getFbp1();
+    if (current_scanner->fan) filterFan();
+    else if (use_fft) getFbp1();
     else getFbp0();
 }
 
@@ -42,12 +43,11 @@ void filterUnlessCurrent(void) {
 }
 
 void drawFilterProgress(int iw) {
-    FillRectangle(125, 3, 125 + ((width - 125) * iw) / Nw, 18);
+    FillRectangle(125, 3, 125 + ((width - 125) * iw) / (sinogramRows() - 1), 18);
     FlushBuffer();
 }
 
-// out[ip] = (sum over iq of w[ip - iq] in[iq]) / 2 pi, for ip, iq = 0..Np.
-VECTOR_CLONES static void convolveRow(const double *__restrict in, const double *__restrict w,
+VECTOR_CLONES void convolveRow(const double *__restrict in, const double *__restrict w,
                                       double *__restrict out) {
     // Every out[ip] sums over iq in increasing order; running the ip loop
     // innermost keeps that order and lets the sums go in step.
@@ -73,6 +73,23 @@ void getFbp0(void) {
         Nw + 1, [&](int iw) { convolveRow(rdn[iw], kernel.data() + Np, fbp[iw]); },
         drawFilterProgress);
     recordFiltering(0);
+}
+
+void filterFan(void) {
+    if (!have_rdn) getRadon();
+    Pause("Calculating FBP...", 0);
+    std::vector<double> kernel(2 * Np + 1);
+    for (int n = -Np; n <= Np; n++) kernel[Np + n] = fanKernel(n);
+    computeRowsInOrder(
+        sinogramRows(),
+        [&](int k) {
+            std::vector<double> weighted(Np + 1);
+            weighFanRow(k, rdn[k], weighted.data());
+            convolveRow(weighted.data(), kernel.data() + Np, fbp[k]);
+        },
+        drawFilterProgress);
+    // Recorded as the chosen path: the fan has one.
+    recordFiltering(use_fft);
 }
 
 void getFbp1(void) {

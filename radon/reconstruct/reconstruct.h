@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "radon.h"
+#include "scan/scan.h"
 
 // ---------------------------------------------------------------- filters (filters.cpp)
 
@@ -45,6 +46,58 @@ bool filteredIsCurrent(int path);
 void filterByChosenPath(void);
 // The same, unless fbp already is the current scan filtered that way.
 void filterUnlessCurrent(void);
+
+// Filter the fan sinogram: each view's weighted projection convolved with
+// the fan kernel, whatever path "F" chose.
+void filterFan(void);
+// out[ip] = (sum over iq of w[ip - iq] in[iq]) / 2 pi, for ip, iq = 0..Np.
+void convolveRow(const double *in, const double *w, double *out);
+
+// ---------------------------------------------------------------- fan-beam reconstruction (fan_backproject.cpp)
+
+// Parker's weight of the short scan's ray at source angle beta and fan
+// angle gamma; a ray and its conjugate (beta + pi - 2 gamma, -gamma) have
+// weights that add up to 1.
+double parkerWeight(double beta, double gamma);
+// The fan kernel at offset n: 1/2 (n dgamma / sin(n dgamma))^2 times the
+// chosen filter's weight at n dgamma for spacing dgamma (1/2 at n = 0).
+double fanKernel(int n);
+// View k's projection weighed for filtering: row[j] D cos gamma_j, first
+// times Parker's weight when the scanner uses them.
+void weighFanRow(int k, const double *row, double *weighted);
+
+// atan z for |z| <= 0.66 (a ray through the disc leaves the central ray by
+// 30 degrees at most, tan 30 = 0.577), by Cephes' rational approximation:
+// within an ulp, and it vectorizes where atan2 does not.
+inline double fanArctan(double z) {
+    const double w = z * z;
+    const double p = (((-8.750608600031904122785e-1 * w - 1.615753718733365076637e1) * w - 7.500855792314704667340e1) * w -
+                      1.228866684490136173410e2) * w - 6.485021904942025371773e1;
+    const double q = ((((w + 2.485846490142306297962e1) * w + 1.650270098316988542046e2) * w +
+                       4.328810604912902668951e2) * w + 4.853903996359136964868e2) * w + 1.945506571482613964425e2;
+    return z * (w * p / q) + z;
+}
+
+// Where the ray from the source at angle beta (c = cos beta, s = sin beta)
+// through the world point (x, y) meets the detector, in elements j', with
+// *L2 the square of the distance from the source.
+inline double fanDetectorPosition(double c, double s, double dgamma, double x, double y, double *L2) {
+    const double along = kSourceRadius + y * c - x * s, across = x * c + y * s;
+    *L2 = along * along + across * across;
+    return fanArctan(across / along) / dgamma + Np / 2;
+}
+
+// cos and sin of the source angle of every view of the chosen fan scanner.
+struct FanViewAngles {
+    double dw = 0;
+    std::vector<double> c, s;
+};
+const FanViewAngles &fanViewAngles(void);
+
+// The fan back-projection of the current fbp into the pixels first..end-1
+// of a row at height y (xs: their x): the views' sum times dw, times 2 for
+// a short scan.
+void fanBackProjectRow(int first, int end, const double *xs, double y, double *fn);
 
 // ---------------------------------------------------------------- back-projection (backproject.cpp)
 

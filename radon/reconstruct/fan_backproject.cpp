@@ -68,11 +68,11 @@ VECTOR_CLONES static void fanBackProjectView(double c, double s, double dgamma, 
     }
 }
 
-void fanBackProjectRow(int first, int end, const double *xs, double y, double *fn) {
+void fanBackProjectRow(double **filtered, int first, int end, const double *xs, double y, double *fn) {
     const FanViewAngles &angles = fanViewAngles();
     const double dgamma = fanStep();
     for (int k = 0; k < (int)angles.c.size(); k++)
-        if (viewMeasured(k)) fanBackProjectView(angles.c[k], angles.s[k], dgamma, fbp[k], first, end, xs, y, fn);
+        if (viewMeasured(k)) fanBackProjectView(angles.c[k], angles.s[k], dgamma, filtered[k], first, end, xs, y, fn);
     // A sparse view stands for `step` views, as in "R"; the short scan's
     // weights count each ray once, the full turn counts it twice.
     const double angle = current_views->step * dw;

@@ -42,8 +42,11 @@ void filterUnlessCurrent(void) {
     if (!filteredIsCurrent(use_fft)) filterByChosenPath();
 }
 
+// The rows being filtered, for the progress bar: rows - 1 fills it.
+static int filtered_rows = 0;
+
 void drawFilterProgress(int iw) {
-    FillRectangle(125, 3, 125 + ((width - 125) * iw) / (sinogramRows() - 1), 18);
+    FillRectangle(125, 3, 125 + ((width - 125) * iw) / ((filtered_rows ? filtered_rows : Nw + 1) - 1), 18);
     FlushBuffer();
 }
 
@@ -60,18 +63,46 @@ VECTOR_CLONES void convolveRow(const double *__restrict in, const double *__rest
     for (int ip = 0; ip <= Np; ip++) out[ip] = sum[ip] / 6.283185307179586;
 }
 
+void filterParallel(double **in, double **out, int path) {
+    Pause("Calculating FBP...", 0);
+    filtered_rows = Nw + 1;
+    if (path == 0) {
+        // The kernel depends only on ip - iq: kernel[Np + k] = weight(k dp, dp),
+        // with the chosen filter's weight.
+        std::vector<double> kernel(2 * Np + 1);
+        for (int k = -Np; k <= Np; k++) kernel[Np + k] = current_filter->weight(k * dp, dp);
+        computeRowsInOrder(
+            Nw + 1, [&](int iw) { convolveRow(in[iw], kernel.data() + Np, out[iw]); }, drawFilterProgress);
+    } else {
+        std::vector<double> re(Np), im(Np);
+        // The chosen filter's response, the same for every row.
+        std::vector<double> response(Np);
+        for (int ip = 0; ip < Np; ip++) response[ip] = current_filter->response(ip);
+        for (int iw = 0; iw <= Nw; iw++) {
+            // The centre ray goes to index 0; the sample at p = +xmax takes no part.
+            for (int ip = 0; ip < Np; ip++) {
+                re[ip] = in[iw][(ip + Np / 2) % Np];
+                im[ip] = 0;
+            }
+            fft(Np, re.data(), im.data());
+            for (int ip = 0; ip < Np; ip++) {
+                re[ip] = re[ip] * response[ip];
+                im[ip] = im[ip] * response[ip];
+            }
+            fft(-Np, re.data(), im.data());
+            for (int ip = 0; ip < Np; ip++) out[iw][(Np / 2 + ip) % Np] = re[ip];
+            // The row is periodic; back-projection reads column Np near the upper end.
+            out[iw][Np] = out[iw][0];
+            drawFilterProgress(iw);
+        }
+        SetColoredGray(&C, 1.0);
+    }
+    filtered_rows = 0;
+}
+
 void getFbp0(void) {
     if (!have_rdn) getRadon();
-    Pause("Calculating FBP...", 0);
-
-    // The kernel depends only on ip - iq: kernel[Np + k] = weight(k dp, dp),
-    // with the chosen filter's weight.
-    std::vector<double> kernel(2 * Np + 1);
-    for (int k = -Np; k <= Np; k++) kernel[Np + k] = current_filter->weight(k * dp, dp);
-
-    computeRowsInOrder(
-        Nw + 1, [&](int iw) { convolveRow(rdn[iw], kernel.data() + Np, fbp[iw]); },
-        drawFilterProgress);
+    filterParallel(rdn, fbp, 0);
     recordFiltering(0);
 }
 
@@ -80,6 +111,7 @@ void filterFan(void) {
     Pause("Calculating FBP...", 0);
     std::vector<double> kernel(2 * Np + 1);
     for (int n = -Np; n <= Np; n++) kernel[Np + n] = fanKernel(n);
+    filtered_rows = sinogramRows();
     computeRowsInOrder(
         sinogramRows(),
         [&](int k) {
@@ -88,34 +120,13 @@ void filterFan(void) {
             convolveRow(weighted.data(), kernel.data() + Np, fbp[k]);
         },
         drawFilterProgress);
+    filtered_rows = 0;
     // Recorded as the chosen path: the fan has one.
     recordFiltering(use_fft);
 }
 
 void getFbp1(void) {
-    std::vector<double> re(Np), im(Np);
     if (!have_rdn) getRadon();
-    Pause("Calculating FBP...", 0);
-    // The chosen filter's response, the same for every row.
-    std::vector<double> response(Np);
-    for (int ip = 0; ip < Np; ip++) response[ip] = current_filter->response(ip);
-    for (int iw = 0; iw <= Nw; iw++) {
-        // The centre ray goes to index 0; the sample at p = +xmax takes no part.
-        for (int ip = 0; ip < Np; ip++) {
-            re[ip] = rdn[iw][(ip + Np / 2) % Np];
-            im[ip] = 0;
-        }
-        fft(Np, re.data(), im.data());
-        for (int ip = 0; ip < Np; ip++) {
-            re[ip] = re[ip] * response[ip];
-            im[ip] = im[ip] * response[ip];
-        }
-        fft(-Np, re.data(), im.data());
-        for (int ip = 0; ip < Np; ip++) fbp[iw][(Np / 2 + ip) % Np] = re[ip];
-        // The row is periodic; back-projection reads column Np near the upper end.
-        fbp[iw][Np] = fbp[iw][0];
-        drawFilterProgress(iw);
-    }
-    SetColoredGray(&C, 1.0);
+    filterParallel(rdn, fbp, 1);
     recordFiltering(1);
 }

@@ -29,6 +29,9 @@ extern const FilterChoice *current_filter; // Shepp-Logan at start
 
 // Shepp-Logan's kernel (the first filter's weight) at offset x for detector spacing dx.
 double weight(double x, double dx);
+// Filter the Nw + 1 rows of the parallel sinogram `in` into `out`, directly
+// (path 0) or by FFT (1), with the status line and progress bar of "R".
+void filterParallel(double **in, double **out, int path);
 // Filter every projection by direct convolution.
 void getFbp0(void);
 // Filter every projection by FFT.
@@ -94,10 +97,10 @@ struct FanViewAngles {
 };
 const FanViewAngles &fanViewAngles(void);
 
-// The fan back-projection of the current fbp into the pixels first..end-1
-// of a row at height y (xs: their x): the views' sum times dw, times 2 for
-// a short scan.
-void fanBackProjectRow(int first, int end, const double *xs, double y, double *fn);
+// The fan back-projection of the filtered fan sinogram into the pixels
+// first..end-1 of a row at height y (xs: their x): the views' sum times dw,
+// times 2 for a short scan.
+void fanBackProjectRow(double **filtered, int first, int end, const double *xs, double y, double *fn);
 
 // ---------------------------------------------------------------- back-projection (backproject.cpp)
 
@@ -139,6 +142,10 @@ void drawReconstruction(const Reconstruction &r);
 void drawReconstructionValues(const Reconstruction &r);
 // The back-projection of the current fbp, drawing nothing (its source left empty).
 Reconstruction backProjection(void);
+// Clear the canvas and draw the parallel back-projection of the filtered
+// sinogram `filtered` (Nw + 1 rows), whatever scanner is chosen; returned
+// with its source left empty.
+Reconstruction drawParallelBackProjection(double **filtered);
 
 // Whether last_reconstruction belongs to the current scan and, when it was
 // filtered, to the current filter and path.
@@ -166,7 +173,8 @@ struct DiscRun {
 };
 const std::vector<DiscRun> &discRuns(void);
 
-// q[ip - first] for the rays ip = first..end-1 of angle iw through image u:
+// q[ip - first] for the rays ip = first..end-1 of angle iw (or of a fan's
+// view iw, each ray at its own angle) through image u:
 // 400 points along the ray, each read bilinearly between the four nearest
 // pixel centres, summed in order and times 6/400.
 void projectRays(const IterativeImage &u, int iw, int first, int end, double *q);
@@ -182,7 +190,8 @@ inline double detectorPosition(int iw, double x, double y) { return (x * cn[iw] 
 // The step S of the spread order of n angles: coprime to n, nearest to
 // 0.382 n (the smaller on a tie).
 int spreadStep(int n);
-// The measured angles in the spread order (k S) mod Nw, k = 0..Nw-1.
+// The measured angles in the spread order (k S) mod n, k = 0..n-1, of the
+// n = Nw angles, or of a fan scanner's n views.
 std::vector<int> spreadOrder(void);
 
 // One angle of SART: every pixel inside the disc gets its smeared share of

@@ -85,11 +85,13 @@ void accumulation(double **dat, double r1, double r2) {
 
     const double angle = current_views->step * dw; // dw exactly for all views
     const int n = accumulatedAngles();
-    // The short scan's weights count each ray once, the full turn twice;
-    // the D^2 of the smears is taken out again.
+    // A fan's sum at the reconstruction's scale: the short scan's weights
+    // count each ray once, the full turn counts it twice. The filtered
+    // smears' D^2 comes out again; the raw ones keep it (D^2 / L^2 is about 1).
+    const double turn = current_scanner->short_scan ? 2 : 1;
     const double scale = !current_scanner->fan ? 1.0
-                         : current_scanner->short_scan ? 2 / (kSourceRadius * kSourceRadius)
-                                                       : 1 / (kSourceRadius * kSourceRadius);
+                         : dat == fbp           ? turn / (kSourceRadius * kSourceRadius)
+                                                : turn / 2;
     for (int iw = 0; iw < n; iw++) {
         if (current_scanner->fan) fanBackProjectAngle(dat, iw, xs, ys);
         else backProjectAngle(dat, iw, xs, ys);

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
+#include <algorithm>
+#include <vector>
 
 #include "radon_test_canvas.h"
 #include "window_map.h"
@@ -89,15 +90,39 @@ TEST_F(Fan, FullTurnOfACentredDiskIsFlatInside) {
 }
 
 TEST_F(Fan, HeadErrorsOfTheThreeFanScanners) {
-    const double most[] = {0.075, 0.085, 1}, least[] = {0, 0, 0.2};
+    // Near 0.068, 0.076 and 0.27: without weights the rays measured twice count twice.
+    const double most[] = {0.072, 0.08, 1}, least[] = {0.064, 0.072, 0.2};
     for (int s = 1; s <= 3; s++) {
         current_scanner = &scanner_choices[s];
         have_rdn = 0;
         reconstruct();
         const double rms = rmsError(last_reconstruction);
-        std::printf("%s: RMS %.4f\n", current_scanner->label, rms);
         EXPECT_LT(rms, most[s - 1]);
         EXPECT_GT(rms, least[s - 1]);
+    }
+}
+
+TEST_F(Fan, RebinningACentredDiskGivesRowsThatAgree) {
+    head = centredDisk;
+    getRadon();
+    std::vector<double> parallel;
+    for (int iw = 0; iw <= Nw; iw++) parallel.insert(parallel.end(), rdn[iw], rdn[iw] + Np + 1);
+    for (int s : {1, 2}) {
+        current_scanner = &scanner_choices[s];
+        getRadon();
+        const std::vector<double> rebinned = rebinToParallel(current_scanner, rdn);
+        double worst_row = 0, worst_parallel = 0;
+        for (int iw = 0; iw <= Nw; iw++) {
+            for (int ip = 0; ip <= Np; ip++) {
+                const double v = rebinned[(size_t)iw * (Np + 1) + ip];
+                worst_row = std::max(worst_row, fabs(v - rebinned[ip]));
+                worst_parallel = std::max(worst_parallel, fabs(v - parallel[(size_t)iw * (Np + 1) + ip]));
+            }
+        }
+        // Every view of a centred disk is the same; beside the parallel
+        // scan, the chords differ by their samples' places along the rays.
+        EXPECT_LT(worst_row, 1e-3);
+        EXPECT_LT(worst_parallel, 0.04);
     }
 }
 

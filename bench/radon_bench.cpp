@@ -178,6 +178,64 @@ static void BM_artSweep(benchmark::State &state) {
     batch_mode = 0;
 }
 
+// A stage with the full-turn fan scanner beside the same stage with parallel
+// rays, one after the other in each round, so that both see the same load:
+// the time is the fan's, the counters the parallel stage's and the ratio.
+// `before` prepares each (untimed), `stage` runs it. In batch mode: the fan
+// scan draws no frames there (the parallel scan draws its own).
+template <class Before, class Stage>
+static void fanBesideParallel(benchmark::State &state, const char *counter, Before before, Stage stage) {
+    prepare(state);
+    batch_mode = 1;
+    using clock = std::chrono::steady_clock;
+    double parallel_s = 0, fan_s = 0;
+    for (auto _ : state) {
+        current_scanner = &scanner_choices[0];
+        before();
+        const auto t0 = clock::now();
+        stage();
+        const auto t1 = clock::now();
+        current_scanner = fullTurnScanner();
+        before();
+        const auto t2 = clock::now();
+        stage();
+        const auto t3 = clock::now();
+        parallel_s += std::chrono::duration<double>(t1 - t0).count();
+        fan_s += std::chrono::duration<double>(t3 - t2).count();
+        state.SetIterationTime(std::chrono::duration<double>(t3 - t2).count());
+    }
+    state.counters[std::string(counter) + "_ms"] = benchmark::Counter(1000 * parallel_s / state.iterations());
+    state.counters["fan/" + std::string(counter)] = benchmark::Counter(fan_s / parallel_s);
+    current_scanner = &scanner_choices[0];
+    batch_mode = 0;
+}
+
+static void BM_fanScan(benchmark::State &state) {
+    fanBesideParallel(state, "getRadon", [] {}, getRadon);
+}
+
+// The back-projection (2 Nw views of the fan, Nw angles) of a filtered scan.
+static void BM_fanBackProjection(benchmark::State &state) {
+    fanBesideParallel(
+        state, "backProjection",
+        [] {
+            getRadon();
+            filterByChosenPath();
+        },
+        drawBackProjection);
+}
+
+// The fan sinogram of a full turn rebinned to parallel rays.
+static void BM_rebinning(benchmark::State &state) {
+    prepare(state);
+    batch_mode = 1;
+    current_scanner = fullTurnScanner();
+    getRadon();
+    for (auto _ : state) benchmark::DoNotOptimize(rebinToParallel(current_scanner, rdn));
+    current_scanner = &scanner_choices[0];
+    batch_mode = 0;
+}
+
 // Each on the four grids; wall time, and the CPU time of both threads.
 static void onEveryGrid(benchmark::internal::Benchmark *b) {
     b->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
@@ -201,5 +259,9 @@ BENCHMARK(BM_saveData)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPU
 
 BENCHMARK(BM_sartIteration)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_artSweep)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+// The fan beside the parallel rays on the finest grid, and the rebinning.
+BENCHMARK(BM_fanScan)->Arg(3)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_fanBackProjection)->Arg(3)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_rebinning)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 BENCHMARK_MAIN();

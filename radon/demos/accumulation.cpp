@@ -57,14 +57,14 @@ static void fanBackProjectAngle(double **dat, int k, const std::vector<double> &
         double *b = bbuf[ix];
         double *a = abuf[ix];
         for (int iy = 0; iy < height; iy++) {
-            double L2;
-            const double p = fanDetectorPosition(c, s, dgamma, xs[ix], ys[iy], &L2);
+            double inverse_L2;
+            const double p = fanDetectorPosition(c, s, dgamma, xs[ix], ys[iy], &inverse_L2);
             const int i = (int)p;
             if (p < 0 || i >= Np) {
                 b[iy] = 0.0;
                 continue;
             }
-            b[iy] = (((i + 1) - p) * row[i] + (p - i) * row[i + 1]) * D2 / L2;
+            b[iy] = (((i + 1) - p) * row[i] + (p - i) * row[i + 1]) * D2 * inverse_L2;
             a[iy] = a[iy] + b[iy];
         }
     }

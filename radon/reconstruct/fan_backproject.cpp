@@ -60,11 +60,11 @@ VECTOR_CLONES static void fanBackProjectView(double c, double s, double dgamma, 
                                              int first, int end, const double *__restrict xs, double y,
                                              double *__restrict fn) {
     for (int ix = first; ix < end; ix++) {
-        double L2;
-        const double jp = fanDetectorPosition(c, s, dgamma, xs[ix], y, &L2);
+        double inverse_L2;
+        const double jp = fanDetectorPosition(c, s, dgamma, xs[ix], y, &inverse_L2);
         const int i = (int)jp;
         const double f = jp - i;
-        fn[ix] = fn[ix] + ((1 - f) * row[i] + f * row[i + 1]) / L2;
+        fn[ix] = fn[ix] + ((1 - f) * row[i] + f * row[i + 1]) * inverse_L2;
     }
 }
 

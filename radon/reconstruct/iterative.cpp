@@ -200,8 +200,8 @@ VECTOR_CLONES static void smearRow(int iw, double *__restrict u, int first, int 
 VECTOR_CLONES static void smearFanRow(double c, double s, double dgamma, double *__restrict u, int first, int end,
                                       const double *__restrict xs, double y, const double *__restrict r) {
     for (int ix = first; ix < end; ix++) {
-        double L2;
-        const double p = fanDetectorPosition(c, s, dgamma, xs[ix], y, &L2);
+        double inverse_L2;
+        const double p = fanDetectorPosition(c, s, dgamma, xs[ix], y, &inverse_L2);
         const int k = (int)p;
         const double f = p - k;
         const double share = (1 - f) * r[k] + f * r[k + 1];

@@ -48,11 +48,11 @@ static void backProjectAngle(double **dat, int iw, const std::vector<double> &xs
 }
 
 // The same for view k of a fan: the smear runs along the diverging rays,
-// weighed by D^2 / L^2 (1 at the source's distance from the centre). Pixels
-// outside the fan take no part.
-static void fanBackProjectAngle(double **dat, int k, const std::vector<double> &xs, const std::vector<double> &ys) {
+// weighed by `weight` / L^2. Pixels outside the fan take no part.
+static void fanBackProjectAngle(double **dat, int k, double weight, const std::vector<double> &xs,
+                                const std::vector<double> &ys) {
     const double *row = dat[k];
-    const double c = cos(k * dw), s = sin(k * dw), dgamma = fanStep(), D2 = kSourceRadius * kSourceRadius;
+    const double c = cos(k * dw), s = sin(k * dw), dgamma = fanStep();
     for (int ix = 0; ix < width; ix++) {
         double *b = bbuf[ix];
         double *a = abuf[ix];
@@ -64,7 +64,7 @@ static void fanBackProjectAngle(double **dat, int k, const std::vector<double> &
                 b[iy] = 0.0;
                 continue;
             }
-            b[iy] = (((i + 1) - p) * row[i] + (p - i) * row[i + 1]) * D2 * inverse_L2;
+            b[iy] = (((i + 1) - p) * row[i] + (p - i) * row[i + 1]) * weight * inverse_L2;
             a[iy] = a[iy] + b[iy];
         }
     }
@@ -85,15 +85,14 @@ void accumulation(double **dat, double r1, double r2) {
 
     const double angle = current_views->step * dw; // dw exactly for all views
     const int n = accumulatedAngles();
-    // A fan's sum at the reconstruction's scale: the short scan's weights
-    // count each ray once, the full turn counts it twice. The filtered
-    // smears' D^2 comes out again; the raw ones keep it (D^2 / L^2 is about 1).
-    const double turn = current_scanner->short_scan ? 2 : 1;
-    const double scale = !current_scanner->fan ? 1.0
-                         : dat == fbp           ? turn / (kSourceRadius * kSourceRadius)
-                                                : turn / 2;
+    // A fan's smears as bright as the parallel ones: a full turn sums twice
+    // the views, so a filtered one is weighed by 2 / L^2, a raw one by
+    // D^2 / L^2 (about 1). The sum at the reconstruction's scale: the short
+    // scan's weights count each ray once, the full turn counts it twice.
+    const double weight = dat == fbp ? 2 : kSourceRadius * kSourceRadius;
+    const double scale = !current_scanner->fan ? 1.0 : current_scanner->short_scan ? 1 : 0.5;
     for (int iw = 0; iw < n; iw++) {
-        if (current_scanner->fan) fanBackProjectAngle(dat, iw, xs, ys);
+        if (current_scanner->fan) fanBackProjectAngle(dat, iw, weight, xs, ys);
         else backProjectAngle(dat, iw, xs, ys);
         if (!accumulationShowsAngle(iw)) continue;
 

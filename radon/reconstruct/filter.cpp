@@ -42,7 +42,8 @@ void filterUnlessCurrent(void) {
     if (!filteredIsCurrent(use_fft)) filterByChosenPath();
 }
 
-// The rows being filtered, for the progress bar: rows - 1 fills it.
+// The rows of the fan being filtered, for the progress bar (0: the Nw + 1
+// angles); the last row fills it.
 static int filtered_rows = 0;
 
 void drawFilterProgress(int iw) {
@@ -65,7 +66,6 @@ VECTOR_CLONES void convolveRow(const double *__restrict in, const double *__rest
 
 void filterParallel(double **in, double **out, int path) {
     Pause("Calculating FBP...", 0);
-    filtered_rows = Nw + 1;
     if (path == 0) {
         // The kernel depends only on ip - iq: kernel[Np + k] = weight(k dp, dp),
         // with the chosen filter's weight.
@@ -97,7 +97,6 @@ void filterParallel(double **in, double **out, int path) {
         }
         SetColoredGray(&C, 1.0);
     }
-    filtered_rows = 0;
 }
 
 void getFbp0(void) {

@@ -63,7 +63,7 @@ void convolveRow(const double *in, const double *w, double *out);
 // weights that add up to 1.
 double parkerWeight(double beta, double gamma);
 // The fan kernel at offset n: 1/2 (n dgamma / sin(n dgamma))^2 times the
-// chosen filter's weight at n dgamma for spacing dgamma (1/2 at n = 0).
+// chosen filter's weight at n dgamma for spacing dgamma (the ratio is 1 at n = 0).
 double fanKernel(int n);
 // View k's projection weighed for filtering: row[j] D cos gamma_j, first
 // times Parker's weight when the scanner uses them.

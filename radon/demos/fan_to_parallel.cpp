@@ -3,6 +3,7 @@
 // reconstructed as "R" does. Three screens: the fan sinogram with the
 // curves that four parallel projections follow in it, the rebinned
 // sinogram, and its reconstruction.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>

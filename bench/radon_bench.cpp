@@ -10,6 +10,7 @@
 
 #include "scan/image_object.h"
 #include "demos/demos.h"
+#include "lab/image_quality.h"
 #include "lab/lab.h"
 
 // Sets up the grid of the benchmark's argument with a fresh sinogram and
@@ -249,6 +250,13 @@ static void BM_rebinning(benchmark::State &state) {
 }
 
 // Each on the four grids; wall time, and the CPU time of both threads.
+// Key "M"'s measurement: two scans of Disk0 and ten reconstructions, with
+// the state kept and put back (its two screens only draw the curves).
+static void BM_imageQuality(benchmark::State &state) {
+    prepare(state);
+    for (auto _ : state) benchmark::DoNotOptimize(measureImageQuality());
+}
+
 static void onEveryGrid(benchmark::internal::Benchmark *b) {
     b->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 }
@@ -270,6 +278,7 @@ BENCHMARK(BM_fourierSlice)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProces
 BENCHMARK(BM_saveData)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 BENCHMARK(BM_sartIteration)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_imageQuality)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_artSweep)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 // The fan beside the parallel rays on the finest grid, and the rebinning.
 BENCHMARK(BM_fanScan)->Arg(3)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2);

@@ -116,7 +116,8 @@ void fanToParallel(void) {
         // The parallel sinogram is now the rebinned one (the scan's number stays).
         for (int iw = 0; iw <= Nw; iw++) std::copy(rows[iw], rows[iw] + Np + 1, rdn[iw]);
     }
-    filterParallel(rows.data(), filtered_rows.data(), use_fft);
+    Pause("Calculating FBP...", 0);
+    filterParallel(rows.data(), filtered_rows.data(), use_fft, true);
     last_reconstruction = drawParallelBackProjection(filtered_rows.data());
     last_reconstruction.source = {.scan = currentScan(), .filter = current_filter, .use_fft = use_fft};
     SetDoubleBuffer(0);

@@ -64,50 +64,52 @@ VECTOR_CLONES void convolveRow(const double *__restrict in, const double *__rest
     for (int ip = 0; ip <= Np; ip++) out[ip] = sum[ip] / 6.283185307179586;
 }
 
-void filterParallel(double **in, double **out, int path) {
-    Pause("Calculating FBP...", 0);
+void filterParallel(double **in, double **out, int path, bool show) {
     if (path == 0) {
         // The kernel depends only on ip - iq: kernel[Np + k] = weight(k dp, dp),
         // with the chosen filter's weight.
         std::vector<double> kernel(2 * Np + 1);
         for (int k = -Np; k <= Np; k++) kernel[Np + k] = current_filter->weight(k * dp, dp);
         computeRowsInOrder(
-            Nw + 1, [&](int iw) { convolveRow(in[iw], kernel.data() + Np, out[iw]); }, drawFilterProgress);
-    } else {
-        std::vector<double> re(Np), im(Np);
-        // The chosen filter's response, the same for every row.
-        std::vector<double> response(Np);
-        for (int ip = 0; ip < Np; ip++) response[ip] = current_filter->response(ip);
-        for (int iw = 0; iw <= Nw; iw++) {
-            // The centre ray goes to index 0; the sample at p = +xmax takes no part.
-            for (int ip = 0; ip < Np; ip++) {
-                re[ip] = in[iw][(ip + Np / 2) % Np];
-                im[ip] = 0;
-            }
-            fft(Np, re.data(), im.data());
-            for (int ip = 0; ip < Np; ip++) {
-                re[ip] = re[ip] * response[ip];
-                im[ip] = im[ip] * response[ip];
-            }
-            fft(-Np, re.data(), im.data());
-            for (int ip = 0; ip < Np; ip++) out[iw][(Np / 2 + ip) % Np] = re[ip];
-            // The row is periodic; back-projection reads column Np near the upper end.
-            out[iw][Np] = out[iw][0];
-            drawFilterProgress(iw);
-        }
-        SetColoredGray(&C, 1.0);
+            Nw + 1, [&](int iw) { convolveRow(in[iw], kernel.data() + Np, out[iw]); },
+            [show](int iw) {
+                if (show) drawFilterProgress(iw);
+            });
+        return;
     }
+    std::vector<double> re(Np), im(Np);
+    // The chosen filter's response, the same for every row.
+    std::vector<double> response(Np);
+    for (int ip = 0; ip < Np; ip++) response[ip] = current_filter->response(ip);
+    for (int iw = 0; iw <= Nw; iw++) {
+        // The centre ray goes to index 0; the sample at p = +xmax takes no part.
+        for (int ip = 0; ip < Np; ip++) {
+            re[ip] = in[iw][(ip + Np / 2) % Np];
+            im[ip] = 0;
+        }
+        fft(Np, re.data(), im.data());
+        for (int ip = 0; ip < Np; ip++) {
+            re[ip] = re[ip] * response[ip];
+            im[ip] = im[ip] * response[ip];
+        }
+        fft(-Np, re.data(), im.data());
+        for (int ip = 0; ip < Np; ip++) out[iw][(Np / 2 + ip) % Np] = re[ip];
+        // The row is periodic; back-projection reads column Np near the upper end.
+        out[iw][Np] = out[iw][0];
+        if (show) drawFilterProgress(iw);
+    }
+    if (show) SetColoredGray(&C, 1.0);
 }
 
 void getFbp0(void) {
     if (!have_rdn) getRadon();
-    filterParallel(rdn, fbp, 0);
+    Pause("Calculating FBP...", 0);
+    filterParallel(rdn, fbp, 0, true);
     recordFiltering(0);
 }
 
-void filterFan(void) {
-    if (!have_rdn) getRadon();
-    Pause("Calculating FBP...", 0);
+// The fan's views filtered; with `show`, the progress bar.
+static void filterFanRows(bool show) {
     std::vector<double> kernel(2 * Np + 1);
     for (int n = -Np; n <= Np; n++) kernel[Np + n] = fanKernel(n);
     filtered_rows = sinogramRows();
@@ -118,14 +120,32 @@ void filterFan(void) {
             weighFanRow(k, rdn[k], weighted.data());
             convolveRow(weighted.data(), kernel.data() + Np, fbp[k]);
         },
-        drawFilterProgress);
+        [show](int k) {
+            if (show) drawFilterProgress(k);
+        });
     filtered_rows = 0;
     // Recorded as the chosen path: the fan has one.
     recordFiltering(use_fft);
 }
 
+void filterFan(void) {
+    if (!have_rdn) getRadon();
+    Pause("Calculating FBP...", 0);
+    filterFanRows(true);
+}
+
 void getFbp1(void) {
     if (!have_rdn) getRadon();
-    filterParallel(rdn, fbp, 1);
+    Pause("Calculating FBP...", 0);
+    filterParallel(rdn, fbp, 1, true);
     recordFiltering(1);
+}
+
+void filterQuietly(void) {
+    if (current_scanner->fan) {
+        filterFanRows(false);
+        return;
+    }
+    filterParallel(rdn, fbp, use_fft, false);
+    recordFiltering(use_fft);
 }

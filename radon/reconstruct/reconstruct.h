@@ -30,8 +30,8 @@ extern const FilterChoice *current_filter; // Shepp-Logan at start
 // Shepp-Logan's kernel (the first filter's weight) at offset x for detector spacing dx.
 double weight(double x, double dx);
 // Filter the Nw + 1 rows of the parallel sinogram `in` into `out`, directly
-// (path 0) or by FFT (1), with the status line and progress bar of "R".
-void filterParallel(double **in, double **out, int path);
+// (path 0) or by FFT (1); with `show`, the progress bar of "R".
+void filterParallel(double **in, double **out, int path, bool show);
 // Filter every projection by direct convolution.
 void getFbp0(void);
 // Filter every projection by FFT.
@@ -49,6 +49,9 @@ bool filteredIsCurrent(int path);
 void filterByChosenPath(void);
 // The same, unless fbp already is the current scan filtered that way.
 void filterUnlessCurrent(void);
+// Filter the sinogram in rdn by the chosen path without the status line and
+// the progress bar, for measurements that show only their result.
+void filterQuietly(void);
 
 // Filter the fan sinogram: each view's weighted projection convolved with
 // the fan kernel, whatever path "F" chose.

@@ -94,13 +94,11 @@ static void drawFanView(const std::vector<double> &object, int k, const double *
 
 // ---------------------------------------------------------------- the scan
 
-void fanScan(void) {
-    const uint64_t scan = scan_count++;
+void fanScanRows(uint64_t scan, bool draw) {
     const int views = fanViews(current_scanner);
     const int rays = (Np + kRays) / kRays * kRays; // Np + 1, rounded up to whole groups
     std::vector<double> sums((size_t)views * rays);
-    const std::vector<double> object = batch_mode ? std::vector<double>() : halfScaleObject();
-    SetDoubleBuffer(1);
+    const std::vector<double> object = draw ? halfScaleObject() : std::vector<double>();
     // Views are independent: integrated on two threads, drawn in order.
     computeRowsInOrder(
         views,
@@ -123,8 +121,14 @@ void fanScan(void) {
             measureRow(scan, k, rdn[k]);
         },
         [&](int k) {
-            if (!batch_mode && viewMeasured(k)) drawFanView(object, k, &sums[(size_t)k * rays]);
+            if (draw && viewMeasured(k)) drawFanView(object, k, &sums[(size_t)k * rays]);
         });
+}
+
+void fanScan(void) {
+    const uint64_t scan = scan_count++;
+    SetDoubleBuffer(1);
+    fanScanRows(scan, !batch_mode);
     have_rdn = 1;
     rdn_scan = scan + 1;
     SetDoubleBuffer(0);

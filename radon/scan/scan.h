@@ -146,11 +146,17 @@ int fanViews(const ScannerChoice *scanner);
 int sinogramRows(void);
 // The fan-beam scan into rdn, animated: the set-up at half scale (window only).
 void fanScan(void);
+// The fan sinogram of scan `scan` into rdn; with `draw`, each view's frame.
+void fanScanRows(uint64_t scan, bool draw);
 
 // ---------------------------------------------------------------- transform (transform.cpp)
 
 // Compute the sinogram of the current object, animating the scan.
 void getRadon(void);
+// The sinogram of the current object as getRadon's scan number `scan` would
+// measure it (with that scan's noise), drawing nothing and leaving
+// scan_count alone; currentScan() is then scan + 1, as after that scan.
+void measureSinogram(uint64_t scan);
 // The line-integral demonstration: getRadon drawing every sample point.
 void showIntegral(void);
 // Whether the scan measures row iw (0..Nw) of the sinogram (measurement.cpp);

@@ -8,7 +8,7 @@ count reaches a thousand in minutes) and sometimes ends with "q" and steps that
 must not run. Every process must exit 0 within its time limit with nothing on
 stderr (a sanitizer report lands there), and leave exactly the files its saves
 name, each a valid 400 x 400 24-bit BMP (and the data files of "d": always the
-sinogram, the filtered sinogram and image when they are current). Then garbage command lines must
+sinogram, the filtered sinogram, image and the curves of "M" when they are current). Then garbage command lines must
 be refused with status 2 and the usage, unless they are well-formed and ask for --help or --version.
 
 The sequences depend only on the seed and the counts, so a failure is
@@ -30,9 +30,9 @@ import sys
 import tempfile
 import time
 
-KEYS = b"hrRicaofFsSkned?vgbmzpj"
+KEYS = b"hrRicaofFsSkned?vgbmzlMpj"
 # The demonstrations draw every pixel many times: slow under the sanitizers.
-KEY_WEIGHTS = [3, 3, 3, 2, 2, 1, 1, 3, 3, 3, 2, 2, 2, 1, 2, 1, 2, 2, 2, 2, 1, 2, 1]
+KEY_WEIGHTS = [3, 3, 3, 2, 2, 1, 1, 3, 3, 3, 2, 2, 2, 1, 2, 1, 2, 2, 2, 2, 1, 2, 1, 2, 1]
 # Keys without a menu entry, so without an {id}.
 KEYS_WITHOUT_ID = b"knvgbp"
 GRIDS = {1001: (30, 64), 1002: (60, 128), 1003: (100, 256), 1004: (200, 512)}
@@ -109,7 +109,7 @@ def make_processes(seed, sequences, per_process):
                 if b in (b"d", b"{100}"):
                     name = "%dx%d-%%s.csv" % GRIDS[grid]
                     p.files.add(name % "sinogram")
-                    p.optional.update({name % "filtered", name % "image"})
+                    p.optional.update({name % what for what in ("filtered", "image", "mtf", "nps")})
             p.sequences += 1
             made += 1
         if rng.random() < 0.1:

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -181,6 +182,75 @@ static void BM_artSweep(benchmark::State &state) {
     batch_mode = 0;
 }
 
+// The CPU time of the process so far (both threads), in seconds.
+static double processSeconds(void) { return (double)std::clock() / CLOCKS_PER_SEC; }
+
+// A stage with the full-turn fan scanner beside the same stage with parallel
+// rays, one after the other in each round, so that both see the same load:
+// the time is the fan's, the counters the parallel stage's and the ratios,
+// of wall time and (steadier on a busy machine) of both threads' CPU time.
+// `before` prepares each (untimed), `stage` runs it. In batch mode: the fan
+// scan draws no frames there (the parallel scan draws its own).
+template <class Before, class Stage>
+static void fanBesideParallel(benchmark::State &state, const char *counter, Before before, Stage stage) {
+    prepare(state);
+    batch_mode = 1;
+    using clock = std::chrono::steady_clock;
+    double parallel_s = 0, fan_s = 0, parallel_cpu = 0, fan_cpu = 0;
+    for (auto _ : state) {
+        current_scanner = &scanner_choices[0];
+        before();
+        const double c0 = processSeconds();
+        const auto t0 = clock::now();
+        stage();
+        const auto t1 = clock::now();
+        const double c1 = processSeconds();
+        current_scanner = fullTurnScanner();
+        before();
+        const double c2 = processSeconds();
+        const auto t2 = clock::now();
+        stage();
+        const auto t3 = clock::now();
+        const double c3 = processSeconds();
+        parallel_s += std::chrono::duration<double>(t1 - t0).count();
+        fan_s += std::chrono::duration<double>(t3 - t2).count();
+        parallel_cpu += c1 - c0;
+        fan_cpu += c3 - c2;
+        state.SetIterationTime(std::chrono::duration<double>(t3 - t2).count());
+    }
+    state.counters[std::string(counter) + "_ms"] = benchmark::Counter(1000 * parallel_s / state.iterations());
+    state.counters["fan/" + std::string(counter)] = benchmark::Counter(fan_s / parallel_s);
+    state.counters["cpu_ratio"] = benchmark::Counter(fan_cpu / parallel_cpu);
+    current_scanner = &scanner_choices[0];
+    batch_mode = 0;
+}
+
+static void BM_fanScan(benchmark::State &state) {
+    fanBesideParallel(state, "getRadon", [] {}, getRadon);
+}
+
+// The back-projection (2 Nw views of the fan, Nw angles) of a filtered scan.
+static void BM_fanBackProjection(benchmark::State &state) {
+    fanBesideParallel(
+        state, "backProjection",
+        [] {
+            getRadon();
+            filterByChosenPath();
+        },
+        drawBackProjection);
+}
+
+// The fan sinogram of a full turn rebinned to parallel rays.
+static void BM_rebinning(benchmark::State &state) {
+    prepare(state);
+    batch_mode = 1;
+    current_scanner = fullTurnScanner();
+    getRadon();
+    for (auto _ : state) benchmark::DoNotOptimize(rebinToParallel(current_scanner, rdn));
+    current_scanner = &scanner_choices[0];
+    batch_mode = 0;
+}
+
 // Each on the four grids; wall time, and the CPU time of both threads.
 // Key "M"'s measurement: two scans of Disk0 and ten reconstructions, with
 // the state kept and put back (its two screens only draw the curves).
@@ -241,6 +311,10 @@ BENCHMARK(BM_saveData)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPU
 BENCHMARK(BM_sartIteration)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_imageQuality)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_artSweep)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+// The fan beside the parallel rays on the finest grid, and the rebinning.
+BENCHMARK(BM_fanScan)->Arg(3)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2);
+BENCHMARK(BM_fanBackProjection)->Arg(3)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2);
+BENCHMARK(BM_rebinning)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 BENCHMARK(BM_lessonGoingBack)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_lessonHandout)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();

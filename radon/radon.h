@@ -17,7 +17,9 @@ extern const double xmax, ymax;      // half-extents of the world square, 3.0
 extern int Nw, Np, Nl;               // angle steps, detector intervals, samples per ray
 extern double dw, dp, dl;            // angle, detector and along-ray steps
 extern double *cn, *sn;              // cos and sin of iw*dw, iw = 0..Nw
-extern double **rdn, **fbp;          // sinogram and filtered sinogram [iw][ip]
+// Sinogram and filtered sinogram [iw][ip]; with a fan scanner the rows are
+// its views (sinogramRows() in scan/scan.h), room for 2 Nw rows.
+extern double **rdn, **fbp;
 extern double **abuf, **bbuf;        // accumulation work images [ix][iy]
 extern int have_rdn, have_fbp;       // whether rdn and fbp hold values
 // Every scan has a number of its own (from 1), so that what is derived from

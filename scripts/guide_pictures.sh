@@ -68,6 +68,15 @@ picture chest-original "h"        PNG8 --object "$out/chest.png"
 picture chest-coarse   "{1001} R" PNG8 --object "$out/chest.png"
 picture chest-fine     "{1004} R" PNG8 --object "$out/chest.png"
 
+# The fan beam: the three reconstructions, the ring of a weak detector, and
+# the rebinned sinogram's reconstruction; the scan's last frame and the
+# first two screens of "j" are taken in the window below.
+picture fan-full-turn      "{3501} R" PNG24
+picture fan-short-scan     "{3502} R" PNG24
+picture fan-no-weights     "{3503} R" PNG24
+picture fan-ring           "{3501} {3302} R" PNG24
+picture fan-rebinned-image "{3501} j" PNG24
+
 # The Fourier slice: its first two screens wait for Return, so they are taken
 # in a window under Xvfb, each once the window has held still for a second;
 # the third is saved as usual.
@@ -101,6 +110,22 @@ cp "$work/b.png" "$work/direct.png"
 xdotool type --window "$WIN" M
 still "$work/direct.png"
 convert "$work/b.png" -strip "PNG8:$out/image-quality-mtf.png"
+xdotool key --window "$WIN" Return
+still "$out/image-quality-mtf.png"
+# The fan: the full turn's scan ends on its last frame; "j" shows the fan
+# sinogram, then the rebinned one.
+xdotool type --window "$WIN" p
+sleep 1
+screenshot "$work/before.png"
+xdotool type --window "$WIN" r
+still "$work/before.png"
+convert "$work/b.png" -strip "PNG8:$out/fan-scan.png"
+xdotool type --window "$WIN" j
+still "$out/fan-scan.png"
+convert "$work/b.png" -strip "PNG8:$out/fan-sinogram.png"
+xdotool key --window "$WIN" Return
+still "$out/fan-sinogram.png"
+convert "$work/b.png" -strip "PNG8:$out/fan-rebinned.png"
 xdotool key --window "$WIN" Return
 xdotool type --window "$WIN" q
 wait_exit 10

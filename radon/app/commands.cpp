@@ -78,6 +78,8 @@ static std::vector<MenuItem> detectors = menuItems(detector_choices);
 Menu detectormenu = {detectors.data(), nullptr, 0, 0};
 static std::vector<MenuItem> beams = menuItems(beam_choices);
 Menu beammenu = {beams.data(), nullptr, 0, 0};
+static std::vector<MenuItem> scanners = menuItems(scanner_choices);
+Menu scannermenu = {scanners.data(), nullptr, 0, 0};
 
 void refreshObjectMenu(void) {
     objs = menuItems(object_choices);
@@ -98,17 +100,31 @@ static const Command command_table[] = {
      .help = "filtered back-projection", .run = reconstruct},
     {.place = MenuPlace::Top, .label = "Demos", .submenu = &demomenu},
     {.place = MenuPlace::Demos, .key = 'i', .id = 'i', .label = "Line integral", .help = "demo: line integrals",
-     .run = showIntegral},
+     .run = [] {
+         useParallelBeam();
+         showIntegral();
+     }},
     {.place = MenuPlace::Demos, .key = 'c', .id = 'c', .label = "Convolution", .help = "demo: convolution",
-     .run = [] { convolution(0.5, 0.5); }},
+     .run = [] {
+         useParallelBeam();
+         convolution(0.5, 0.5);
+     }},
     {.place = MenuPlace::Demos, .key = 'a', .id = 'a', .label = "FBP accumulation", .help = "demo: FBP accumulation",
      .run = [] { accumulation(fbp, 0.3, 1.0); }},
     {.place = MenuPlace::Demos, .key = 'o', .id = 'o', .label = "Old tomography", .help = "demo: old tomography",
      .run = [] { accumulation(rdn, 0.1, 0.1); }},
     {.place = MenuPlace::Demos, .key = 'z', .id = 'z', .label = "Fourier slice", .help = "demo: Fourier slice",
-     .run = fourierSlice},
+     .run = [] {
+         useParallelBeam();
+         fourierSlice();
+     }},
     {.place = MenuPlace::Demos, .key = 'A', .id = 'A', .label = "ART, ray by ray", .help = "demo: ART, ray by ray",
-     .run = artDemo},
+     .run = [] {
+         useParallelBeam();
+         artDemo();
+     }},
+    {.place = MenuPlace::Demos, .key = 'j', .id = 'j', .label = "Fan to parallel", .help = "demo: fan to parallel",
+     .run = fanToParallel},
     {.place = MenuPlace::Top, .label = "Change Parameter", .submenu = &chpara,
      .choose = [](int id) {
          return chooseIn(grid_choices, id, [](const GridChoice *grid) { selectGrid(grid->N_w, grid->N_p); });
@@ -141,6 +157,9 @@ static const Command command_table[] = {
     {.place = MenuPlace::Lab, .key = 'b', .label = "Beam", .help = "beam: mono or poly",
      .run = [] { chooseBeam(nextChoice(beam_choices, current_beam)); }, .submenu = &beammenu,
      .choose = [](int id) { return chooseIn(beam_choices, id, chooseBeam); }},
+    {.place = MenuPlace::Lab, .key = 'p', .label = "Scanner", .help = "next scanner",
+     .run = [] { chooseScanner(nextChoice(scanner_choices, current_scanner)); }, .submenu = &scannermenu,
+     .choose = [](int id) { return chooseIn(scanner_choices, id, chooseScanner); }},
     {.place = MenuPlace::Lab, .key = 'm', .id = 'm', .label = "Metal insert (toggle)",
      .help = "metal pins on or off", .run = toggleMetal},
     {.place = MenuPlace::Lab, .key = 'I', .id = 'I', .label = "SART iteration", .help = "SART: one iteration",

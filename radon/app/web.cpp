@@ -64,7 +64,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char *radon_state() {
     for (const GridChoice &grid : grid_choices)
         if (grid.N_w == Nw && grid.N_p == Np) json += std::to_string(grid.id) + ",";
     if (const ObjectChoice *object = choiceOf(head)) json += std::to_string(object->id) + ",";
-    for (int id : {current_filter->id, current_noise->id, current_views->id, current_detector->id, current_beam->id})
+    for (int id : {current_filter->id, current_noise->id, current_views->id, current_detector->id, current_beam->id,
+                   current_scanner->id})
         json += std::to_string(id) + ",";
     json.pop_back();
     // "F" switches the FFT on and off, "m" the metal insert.

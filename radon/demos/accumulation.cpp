@@ -2,6 +2,7 @@
 // other, showing now and then the current projection's smear alone and the
 // running sum. With the filtered sinogram this is filtered back-projection,
 // with the raw one the blurred "old tomography".
+#include <cmath>
 #include <vector>
 
 #include "demos/demos.h"
@@ -12,7 +13,13 @@
 // Each picture stays up for a moment in the window, so the build-up can be followed.
 static const double picture_hold = 0.15;
 
-bool accumulationShowsAngle(int iw) { return iw % (Nw / 10) == 0 || iw == Nw - 1; }
+// The angles back-projected: the half-turn's Nw, or a fan's views.
+static int accumulatedAngles(void) { return current_scanner->fan ? fanViews(current_scanner) : Nw; }
+
+bool accumulationShowsAngle(int iw) {
+    const int n = accumulatedAngles();
+    return iw % (n / 10) == 0 || iw == n - 1;
+}
 
 // Smear projection iw of dat over the image into bbuf and add it to abuf.
 // Pixels whose ray misses the detector's inner samples take no part; their
@@ -40,8 +47,34 @@ static void backProjectAngle(double **dat, int iw, const std::vector<double> &xs
     }
 }
 
+// The same for view k of a fan: the smear runs along the diverging rays,
+// weighed by `weight` / L^2. Pixels outside the fan take no part.
+static void fanBackProjectAngle(double **dat, int k, double weight, const std::vector<double> &xs,
+                                const std::vector<double> &ys) {
+    const double *row = dat[k];
+    const double c = cos(k * dw), s = sin(k * dw), dgamma = fanStep();
+    for (int ix = 0; ix < width; ix++) {
+        double *b = bbuf[ix];
+        double *a = abuf[ix];
+        for (int iy = 0; iy < height; iy++) {
+            double inverse_L2;
+            const double p = fanDetectorPosition(c, s, dgamma, xs[ix], ys[iy], &inverse_L2);
+            const int i = (int)p;
+            if (p < 0 || i >= Np) {
+                b[iy] = 0.0;
+                continue;
+            }
+            b[iy] = (((i + 1) - p) * row[i] + (p - i) * row[i + 1]) * weight * inverse_L2;
+            a[iy] = a[iy] + b[iy];
+        }
+    }
+}
+
 void accumulation(double **dat, double r1, double r2) {
-    if (!filteredIsCurrent(-1)) getFbp0();
+    if (!filteredIsCurrent(-1)) {
+        if (current_scanner->fan) filterFan();
+        else getFbp0();
+    }
     for (int iy = 0; iy < height; iy++)
         for (int ix = 0; ix < width; ix++) abuf[ix][iy] = 0.0;
 
@@ -51,8 +84,16 @@ void accumulation(double **dat, double r1, double r2) {
     for (int iy = 0; iy < height; iy++) ys[iy] = pixelY(iy);
 
     const double angle = current_views->step * dw; // dw exactly for all views
-    for (int iw = 0; iw < Nw; iw++) {
-        backProjectAngle(dat, iw, xs, ys);
+    const int n = accumulatedAngles();
+    // A fan's smears as bright as the parallel ones: a full turn sums twice
+    // the views, so a filtered one is weighed by 2 / L^2, a raw one by
+    // D^2 / L^2 (about 1). The sum at the reconstruction's scale: the short
+    // scan's weights count each ray once, the full turn counts it twice.
+    const double weight = dat == fbp ? 2 : kSourceRadius * kSourceRadius;
+    const double scale = !current_scanner->fan ? 1.0 : current_scanner->short_scan ? 1 : 0.5;
+    for (int iw = 0; iw < n; iw++) {
+        if (current_scanner->fan) fanBackProjectAngle(dat, iw, weight, xs, ys);
+        else backProjectAngle(dat, iw, xs, ys);
         if (!accumulationShowsAngle(iw)) continue;
 
         for (int iy = 0; iy < height; iy++) {
@@ -72,7 +113,7 @@ void accumulation(double **dat, double r1, double r2) {
         // (step dw with sparse views, as "R" weighs them).
         for (int iy = 0; iy < height; iy++) {
             for (int ix = 0; ix < width; ix++) {
-                SetColoredGray(&C, 2 * (Nw * ((r2 * abuf[ix][iy]) * angle)) / (iw + Nw));
+                SetColoredGray(&C, 2 * (n * ((r2 * abuf[ix][iy]) * angle * scale)) / (iw + n));
                 DrawPoint(ix, iy);
             }
         }

@@ -74,6 +74,19 @@ struct SlicePoint {
     double t;
 };
 SlicePoint slicePoint(int iw, double m);
+// ---------------------------------------------------------------- fan to parallel (fan_to_parallel.cpp)
+
+// The demonstration on three screens: the fan sinogram of the chosen fan
+// scanner (a full turn when the parallel one is chosen, without changing
+// it) with the curves of four parallel projections, the rebinned parallel
+// sinogram, and its reconstruction as "R" makes it, the last reconstruction.
+void fanToParallel(void);
+// The parallel sinogram (Nw + 1 rows of Np + 1, [iw * (Np + 1) + ip])
+// rebinned from the fan sinogram of `fan`: for theta = iw dw and
+// t = ip dp - 3, the ray of gamma = asin(t / D) from beta = theta + gamma,
+// bilinear between the neighbouring views and elements.
+std::vector<double> rebinToParallel(const ScannerChoice *fan, double **sinogram);
+
 // ART from 0, one sweep: the first angle ray by ray, then angle by angle (art.cpp).
 void artDemo(void);
 

@@ -1,6 +1,7 @@
 // The help screen: every key on one screen, then the picture from before.
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -124,8 +125,9 @@ void showHelp(void) {
     }
     SetColoredGray(&C, 0.6);
     DrawString(6, height - 8, now);
-    // The scanner's faults, when there are any, on the row above.
+    // A fan scanner and the scanner's faults, when there are any, on the row above.
     std::string faults;
+    if (current_scanner->fan) faults += std::string(", ") + (current_scanner->label + strlen("Fan beam, "));
     if (current_views != &views_choices[0]) faults += std::string(", ") + current_views->label;
     if (current_detector != &detector_choices[0]) faults += ", weak detector";
     if (current_beam != &beam_choices[0]) faults += ", poly beam";

@@ -142,18 +142,19 @@ static MeasuredSettings currentSettings(void) {
             .views = current_views,
             .detector = current_detector,
             .beam = current_beam,
+            .scanner = current_scanner,
             .photons = measuredPhotons(),
             .seed = noise_seed};
 }
 
-// A sinogram-sized table [iw][ip] as one array, and back.
+// A sinogram-sized table [iw][ip] (a fan's views with a fan scanner) as one array, and back.
 static std::vector<double> copyTable(double **table) {
     std::vector<double> values;
-    for (int iw = 0; iw <= Nw; iw++) values.insert(values.end(), table[iw], table[iw] + Np + 1);
+    for (int iw = 0; iw < sinogramRows(); iw++) values.insert(values.end(), table[iw], table[iw] + Np + 1);
     return values;
 }
 static void restoreTable(double **table, const std::vector<double> &values) {
-    for (int iw = 0; iw <= Nw; iw++) std::copy_n(&values[(size_t)iw * (Np + 1)], Np + 1, table[iw]);
+    for (int iw = 0; iw < sinogramRows(); iw++) std::copy_n(&values[(size_t)iw * (Np + 1)], Np + 1, table[iw]);
 }
 
 // What the measurement changes on its way, put back when it ends. The last

@@ -72,6 +72,7 @@ struct MeasuredSettings {
     const ViewsChoice *views;
     const DetectorChoice *detector;
     const BeamChoice *beam;
+    const ScannerChoice *scanner;
     int photons; // of the noisy scan
     uint64_t seed;
     bool operator==(const MeasuredSettings &) const = default;

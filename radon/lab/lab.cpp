@@ -42,6 +42,11 @@ static void chooseScanSetting(const Choice *&current, const Choice *choice, cons
 void chooseViews(const ViewsChoice *views) { chooseScanSetting(current_views, views, "Views"); }
 void chooseDetector(const DetectorChoice *detector) { chooseScanSetting(current_detector, detector, "Detector"); }
 void chooseBeam(const BeamChoice *beam) { chooseScanSetting(current_beam, beam, "Beam"); }
+void chooseScanner(const ScannerChoice *scanner) { chooseScanSetting(current_scanner, scanner, "Scanner"); }
+
+void useParallelBeam(void) {
+    if (current_scanner->fan) chooseScanner(&scanner_choices[0]);
+}
 
 void toggleMetal(void) {
     metal_insert = !metal_insert;
@@ -53,19 +58,19 @@ void toggleMetal(void) {
 
 // ---------------------------------------------------------------- sinograms
 
-// The largest value of the table [iw][ip], or of its magnitude.
-static double largest(double **table, bool magnitude) {
+// The largest value of the table's rows [iw][ip], or of its magnitude.
+static double largest(double **table, int rows, bool magnitude) {
     double m = magnitude ? 0 : -HUGE_VAL;
-    for (int iw = 0; iw <= Nw; iw++)
+    for (int iw = 0; iw < rows; iw++)
         for (int ip = 0; ip <= Np; ip++) m = std::max(m, magnitude ? fabs(table[iw][ip]) : table[iw][ip]);
     return m;
 }
 
-// The table [iw][ip] under the status line, angles downward, detector
-// positions across, grey by value / scale (red below 0).
-static void drawTable(double **table, double scale) {
+void drawSinogramTable(double **table, int rows, bool filtered) {
+    const double M = largest(table, rows, filtered);
+    const double scale = filtered ? (M != 0 ? M : 1) : (M > 0 ? M : 1);
     for (int iy = 16; iy < height; iy++) {
-        const int iw = ((iy - 16) * (Nw + 1)) / (height - 16);
+        const int iw = ((iy - 16) * rows) / (height - 16);
         for (int ix = 0; ix < width; ix++) {
             SetColoredGray(&C, table[iw][(ix * (Np + 1)) / width] / scale);
             DrawPoint(ix, iy);
@@ -76,16 +81,16 @@ static void drawTable(double **table, double scale) {
 void showSinograms(void) {
     char status[100];
     if (!have_rdn) getRadon();
-    const double M = largest(rdn, false);
     SetDoubleBuffer(1);
-    drawTable(rdn, M > 0 ? M : 1);
+    drawSinogramTable(rdn, sinogramRows(), false);
     Pause("Sinogram. Hit Return to Continue.", 1);
 
     // As "R" filters: fbp may be of an earlier scan, or of the other path (the demonstrations filter directly).
     filterUnlessCurrent();
-    const double Mf = largest(fbp, true);
-    drawTable(fbp, Mf != 0 ? Mf : 1);
-    std::snprintf(status, sizeof status, "Filtered: %s%s", current_filter->label, use_fft ? ", FFT" : "");
+    drawSinogramTable(fbp, sinogramRows(), true);
+    // A fan is filtered one way only.
+    std::snprintf(status, sizeof status, "Filtered: %s%s", current_filter->label,
+                  use_fft && !current_scanner->fan ? ", FFT" : "");
     Pause(status, 0);
     SetDoubleBuffer(0);
 }
@@ -156,9 +161,9 @@ void saveData(void) {
         if (!writeDataFile(name, content)) return;
         saved += (saved.empty() ? ": " : ", ") + std::string(what);
     };
-    save("sinogram", csvTable(Nw + 1, Np + 1, [](int iw, int ip) { return rdn[iw][ip]; }));
+    save("sinogram", csvTable(sinogramRows(), Np + 1, [](int iw, int ip) { return rdn[iw][ip]; }));
     if (filteredIsCurrent(use_fft))
-        save("filtered", csvTable(Nw + 1, Np + 1, [](int iw, int ip) { return fbp[iw][ip]; }));
+        save("filtered", csvTable(sinogramRows(), Np + 1, [](int iw, int ip) { return fbp[iw][ip]; }));
     if (reconstructionIsCurrent()) {
         save("image", csvTable(height, width, [](int iy, int ix) {
                  const size_t i = (size_t)iy * width + ix;

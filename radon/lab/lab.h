@@ -19,9 +19,17 @@ void chooseNoise(const NoiseChoice *noise);
 void chooseViews(const ViewsChoice *views);
 void chooseDetector(const DetectorChoice *detector);
 void chooseBeam(const BeamChoice *beam);
+void chooseScanner(const ScannerChoice *scanner);
+// Before a command about the parallel geometry: a fan scanner gives way to
+// "Parallel beam", with its status line.
+void useParallelBeam(void);
 void toggleMetal(void);
 // The sinogram, then the filtered sinogram, as pictures.
 void showSinograms(void);
+// The rows 0..rows-1 of a sinogram under the status line, angles (or a
+// fan's views) downward, detector positions across, grey by value over the
+// largest (filtered: over the largest magnitude, red below 0).
+void drawSinogramTable(double **table, int rows, bool filtered);
 // The last reconstruction minus the object, four times, with its RMS.
 void errorPicture(void);
 // The sinogram, filtered sinogram and reconstruction as CSV files.

@@ -57,9 +57,9 @@ void drawReconstruction(const Reconstruction &r) {
 }
 
 // One angle's share of a row of pixels inside the disc, fn[first..end-1].
-VECTOR_CLONES static void backProjectAngle(int iw, int first, int end, const double *__restrict xs, double y,
-                                           double *__restrict fn) {
-    const double c = cn[iw], s = sn[iw], *__restrict row = fbp[iw];
+VECTOR_CLONES static void backProjectAngle(int iw, const double *__restrict row, int first, int end,
+                                           const double *__restrict xs, double y, double *__restrict fn) {
+    const double c = cn[iw], s = sn[iw];
     for (int ix = first; ix < end; ix++) {
         double p = (xs[ix] * c + y * s + xmax) / dp;
         int ip = (int)p;
@@ -67,7 +67,8 @@ VECTOR_CLONES static void backProjectAngle(int iw, int first, int end, const dou
     }
 }
 
-void backProjectRow(int iy, char *in, double *fn) {
+// Row iy from the filtered sinogram `filtered`, of a fan scanner or of parallel rays.
+static void backProjectRowOf(double **filtered, bool fan, int iy, char *in, double *fn) {
     double y = pixelY(iy);
     std::vector<double> xs(width);
     int first = width, end = 0;
@@ -80,36 +81,49 @@ void backProjectRow(int iy, char *in, double *fn) {
             fn[ix] = 0;
         }
     }
+    if (fan) {
+        fanBackProjectRow(filtered, first, end, xs.data(), y, fn);
+        return;
+    }
     // x grows with ix, so the disc meets the row in one run of pixels. With
     // the angles outermost each pixel still sums them in order, and the
     // pixels' sums go in step. Row iw = Nw (the half-turn) takes no part,
     // nor do views left out (their rows are 0).
     for (int iw = 0; iw < Nw; iw++)
-        if (viewMeasured(iw)) backProjectAngle(iw, first, end, xs.data(), y, fn);
+        if (viewMeasured(iw)) backProjectAngle(iw, filtered[iw], first, end, xs.data(), y, fn);
     // A sparse view stands for `step` angles (1 * dw is dw exactly).
     const double angle = current_views->step * dw;
     for (int ix = first; ix < end; ix++) fn[ix] = fn[ix] * angle;
 }
 
-// The back-projection of the current fbp; with `draw`, each row is drawn as soon as it is ready.
-static Reconstruction backProjectRows(bool draw) {
+void backProjectRow(int iy, char *in, double *fn) { backProjectRowOf(fbp, current_scanner->fan, iy, in, fn); }
+
+// The back-projection of `filtered`; with `draw`, each row is drawn as soon as it is ready.
+static Reconstruction backProjectRows(double **filtered, bool fan, bool draw) {
     // Image rows are independent: computed on two threads, drawn in order.
     std::vector<char> inside((size_t)width * height);
     std::vector<double> value((size_t)width * height);
     computeRowsInOrder(
         height,
-        [&](int iy) { backProjectRow(iy, &inside[(size_t)iy * width], &value[(size_t)iy * width]); },
+        [&](int iy) { backProjectRowOf(filtered, fan, iy, &inside[(size_t)iy * width], &value[(size_t)iy * width]); },
         [&](int iy) {
             if (draw) drawRow(&inside[(size_t)iy * width], &value[(size_t)iy * width], iy);
         });
     return {.source = {}, .inside = std::move(inside), .value = std::move(value)};
 }
 
-Reconstruction backProjection(void) { return backProjectRows(false); }
+Reconstruction backProjection(void) { return backProjectRows(fbp, current_scanner->fan, false); }
 
 void drawBackProjection(void) {
     ClearCanvas();
     // Kept for the error picture and the data files; reconstruct() says what they belong to.
-    last_reconstruction = backProjectRows(true);
+    last_reconstruction = backProjectRows(fbp, current_scanner->fan, true);
     FlushBuffer();
+}
+
+Reconstruction drawParallelBackProjection(double **filtered) {
+    ClearCanvas();
+    Reconstruction r = backProjectRows(filtered, false, true);
+    FlushBuffer();
+    return r;
 }

@@ -33,7 +33,8 @@ static void recordFiltering(int path) {
 }
 
 void filterByChosenPath(void) {
-    if (use_fft) getFbp1();
+    if (current_scanner->fan) filterFan();
+    else if (use_fft) getFbp1();
     else getFbp0();
 }
 
@@ -41,13 +42,16 @@ void filterUnlessCurrent(void) {
     if (!filteredIsCurrent(use_fft)) filterByChosenPath();
 }
 
+// The rows of the fan being filtered, for the progress bar (0: the Nw + 1
+// angles); the last row fills it.
+static int filtered_rows = 0;
+
 void drawFilterProgress(int iw) {
-    FillRectangle(125, 3, 125 + ((width - 125) * iw) / Nw, 18);
+    FillRectangle(125, 3, 125 + ((width - 125) * iw) / ((filtered_rows ? filtered_rows : Nw + 1) - 1), 18);
     FlushBuffer();
 }
 
-// out[ip] = (sum over iq of w[ip - iq] in[iq]) / 2 pi, for ip, iq = 0..Np.
-VECTOR_CLONES static void convolveRow(const double *__restrict in, const double *__restrict w,
+VECTOR_CLONES void convolveRow(const double *__restrict in, const double *__restrict w,
                                       double *__restrict out) {
     // Every out[ip] sums over iq in increasing order; running the ip loop
     // innermost keeps that order and lets the sums go in step.
@@ -60,29 +64,19 @@ VECTOR_CLONES static void convolveRow(const double *__restrict in, const double 
     for (int ip = 0; ip <= Np; ip++) out[ip] = sum[ip] / 6.283185307179586;
 }
 
-// Filter every projection by direct convolution; with `show`, the progress bar.
-static void convolveRows(bool show) {
-    // The kernel depends only on ip - iq: kernel[Np + k] = weight(k dp, dp),
-    // with the chosen filter's weight.
-    std::vector<double> kernel(2 * Np + 1);
-    for (int k = -Np; k <= Np; k++) kernel[Np + k] = current_filter->weight(k * dp, dp);
-
-    computeRowsInOrder(
-        Nw + 1, [&](int iw) { convolveRow(rdn[iw], kernel.data() + Np, fbp[iw]); },
-        [show](int iw) {
-            if (show) drawFilterProgress(iw);
-        });
-    recordFiltering(0);
-}
-
-void getFbp0(void) {
-    if (!have_rdn) getRadon();
-    Pause("Calculating FBP...", 0);
-    convolveRows(true);
-}
-
-// Filter every projection by FFT; with `show`, the progress bar.
-static void transformRows(bool show) {
+void filterParallel(double **in, double **out, int path, bool show) {
+    if (path == 0) {
+        // The kernel depends only on ip - iq: kernel[Np + k] = weight(k dp, dp),
+        // with the chosen filter's weight.
+        std::vector<double> kernel(2 * Np + 1);
+        for (int k = -Np; k <= Np; k++) kernel[Np + k] = current_filter->weight(k * dp, dp);
+        computeRowsInOrder(
+            Nw + 1, [&](int iw) { convolveRow(in[iw], kernel.data() + Np, out[iw]); },
+            [show](int iw) {
+                if (show) drawFilterProgress(iw);
+            });
+        return;
+    }
     std::vector<double> re(Np), im(Np);
     // The chosen filter's response, the same for every row.
     std::vector<double> response(Np);
@@ -90,7 +84,7 @@ static void transformRows(bool show) {
     for (int iw = 0; iw <= Nw; iw++) {
         // The centre ray goes to index 0; the sample at p = +xmax takes no part.
         for (int ip = 0; ip < Np; ip++) {
-            re[ip] = rdn[iw][(ip + Np / 2) % Np];
+            re[ip] = in[iw][(ip + Np / 2) % Np];
             im[ip] = 0;
         }
         fft(Np, re.data(), im.data());
@@ -99,22 +93,59 @@ static void transformRows(bool show) {
             im[ip] = im[ip] * response[ip];
         }
         fft(-Np, re.data(), im.data());
-        for (int ip = 0; ip < Np; ip++) fbp[iw][(Np / 2 + ip) % Np] = re[ip];
+        for (int ip = 0; ip < Np; ip++) out[iw][(Np / 2 + ip) % Np] = re[ip];
         // The row is periodic; back-projection reads column Np near the upper end.
-        fbp[iw][Np] = fbp[iw][0];
+        out[iw][Np] = out[iw][0];
         if (show) drawFilterProgress(iw);
     }
     if (show) SetColoredGray(&C, 1.0);
-    recordFiltering(1);
+}
+
+void getFbp0(void) {
+    if (!have_rdn) getRadon();
+    Pause("Calculating FBP...", 0);
+    filterParallel(rdn, fbp, 0, true);
+    recordFiltering(0);
+}
+
+// The fan's views filtered; with `show`, the progress bar.
+static void filterFanRows(bool show) {
+    std::vector<double> kernel(2 * Np + 1);
+    for (int n = -Np; n <= Np; n++) kernel[Np + n] = fanKernel(n);
+    filtered_rows = sinogramRows();
+    computeRowsInOrder(
+        sinogramRows(),
+        [&](int k) {
+            std::vector<double> weighted(Np + 1);
+            weighFanRow(k, rdn[k], weighted.data());
+            convolveRow(weighted.data(), kernel.data() + Np, fbp[k]);
+        },
+        [show](int k) {
+            if (show) drawFilterProgress(k);
+        });
+    filtered_rows = 0;
+    // Recorded as the chosen path: the fan has one.
+    recordFiltering(use_fft);
+}
+
+void filterFan(void) {
+    if (!have_rdn) getRadon();
+    Pause("Calculating FBP...", 0);
+    filterFanRows(true);
 }
 
 void getFbp1(void) {
     if (!have_rdn) getRadon();
     Pause("Calculating FBP...", 0);
-    transformRows(true);
+    filterParallel(rdn, fbp, 1, true);
+    recordFiltering(1);
 }
 
 void filterQuietly(void) {
-    if (use_fft) transformRows(false);
-    else convolveRows(false);
+    if (current_scanner->fan) {
+        filterFanRows(false);
+        return;
+    }
+    filterParallel(rdn, fbp, use_fft, false);
+    recordFiltering(use_fft);
 }

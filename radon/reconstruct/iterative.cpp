@@ -106,12 +106,12 @@ VECTOR_CLONES static void sumRay(const double *image, int stride, const double *
     sumSamples<1>(image, stride, ax, ay, bx, by, lo, hi, sums);
 }
 
-// The rays ip0 .. ip0 + G - 1 of angle iw (all within 0..Np), G = kRays or 1.
+// G rays side by side whose normals have the angle of (c, s), at the
+// offsets t[0..G-1] (growing), G = kRays or 1.
 template <int G>
-static void projectGroup(const double *image, int stride, int iw, int ip0, double q[G]) {
-    const double c = cn[iw], s = sn[iw];
+static void projectGroup(const double *image, int stride, double c, double s, const double *t, double q[G]) {
     int lo, hi;
-    samplesInDisc(ip0 * dp - xmax, (ip0 + G - 1) * dp - xmax, &lo, &hi);
+    samplesInDisc(t[0], t[G - 1], &lo, &hi);
     // World units to pixels; the world's origin on the padded image.
     const double per_pixel = width / (xmax + xmax);
     const double x0 = width / 2 + IterativeImage::border(), y0 = height / 2 + IterativeImage::border();
@@ -128,19 +128,34 @@ static void projectGroup(const double *image, int stride, int iw, int ip0, doubl
     }
     double ax[G], ay[G], sums[G];
     for (int k = 0; k < G; k++) {
-        const double t = (ip0 + k) * dp - xmax;
-        ax[k] = t * c * per_pixel + x0;
-        ay[k] = y0 - t * s * per_pixel;
+        ax[k] = t[k] * c * per_pixel + x0;
+        ay[k] = y0 - t[k] * s * per_pixel;
     }
     if constexpr (G == 1) sumRay(image, stride, ax, ay, bx.data(), by.data(), lo, hi, sums);
     else sumGroup(image, stride, ax, ay, bx.data(), by.data(), lo, hi, sums);
     for (int k = 0; k < G; k++) q[k] = sums[k] * dl;
 }
 
+// The parallel rays ip0 .. ip0 + G - 1 of angle iw (all within 0..Np).
+template <int G>
+static void projectParallel(const double *image, int stride, int iw, int ip0, double q[G]) {
+    double t[G];
+    for (int k = 0; k < G; k++) t[k] = (ip0 + k) * dp - xmax;
+    projectGroup<G>(image, stride, cn[iw], sn[iw], t, q);
+}
+
 void projectRays(const IterativeImage &u, int iw, int first, int end, double *q) {
+    if (current_scanner->fan) {
+        // Each ray of a fan has an angle of its own.
+        for (int ip = first; ip < end; ip++) {
+            const double gamma = fanAngle(ip), theta = iw * dw - gamma, t = kSourceRadius * sin(gamma);
+            projectGroup<1>(u.values.data(), u.stride, cos(theta), sin(theta), &t, &q[ip - first]);
+        }
+        return;
+    }
     int ip = first;
-    for (; ip + kRays <= end; ip += kRays) projectGroup<kRays>(u.values.data(), u.stride, iw, ip, &q[ip - first]);
-    for (; ip < end; ip++) projectGroup<1>(u.values.data(), u.stride, iw, ip, &q[ip - first]);
+    for (; ip + kRays <= end; ip += kRays) projectParallel<kRays>(u.values.data(), u.stride, iw, ip, &q[ip - first]);
+    for (; ip < end; ip++) projectParallel<1>(u.values.data(), u.stride, iw, ip, &q[ip - first]);
 }
 
 // Work split into this many pieces for the two threads.
@@ -149,15 +164,19 @@ const int kPieces = 16;
 const double *rayLengths(int iw) {
     static std::vector<double> lengths;
     static int for_Nw = 0, for_Np = 0;
-    if (for_Nw != Nw || for_Np != Np) {
+    static bool for_fan = false;
+    if (for_Nw != Nw || for_Np != Np || for_fan != current_scanner->fan) {
         IterativeImage one;
         for (int iy = 0; iy < height; iy++)
             for (int ix = discRuns()[iy].first; ix < discRuns()[iy].end; ix++) one.row(iy)[ix] = 1.0;
-        lengths.assign((size_t)(Nw + 1) * (Np + 1), 0.0);
+        // Every view of a fan's full turn: the short scan's are among them.
+        const int rows = current_scanner->fan ? fanViews(fullTurnScanner()) : Nw + 1;
+        lengths.assign((size_t)rows * (Np + 1), 0.0);
         computeRowsInOrder(
-            Nw + 1, [&](int jw) { projectRays(one, jw, 0, Np + 1, &lengths[(size_t)jw * (Np + 1)]); }, [](int) {});
+            rows, [&](int jw) { projectRays(one, jw, 0, Np + 1, &lengths[(size_t)jw * (Np + 1)]); }, [](int) {});
         for_Nw = Nw;
         for_Np = Np;
+        for_fan = current_scanner->fan;
     }
     return &lengths[(size_t)iw * (Np + 1)];
 }
@@ -169,6 +188,20 @@ VECTOR_CLONES static void smearRow(int iw, double *__restrict u, int first, int 
                                    double y, const double *__restrict r) {
     for (int ix = first; ix < end; ix++) {
         const double p = detectorPosition(iw, xs[ix], y);
+        const int k = (int)p;
+        const double f = p - k;
+        const double share = (1 - f) * r[k] + f * r[k + 1];
+        u[ix] = std::max(0.0, u[ix] + lambda * share);
+    }
+}
+
+// The same along the rays of the fan from the source of view k (j', i and f as
+// the fan's back-projection has them, without its 1 / L^2).
+VECTOR_CLONES static void smearFanRow(double c, double s, double dgamma, double *__restrict u, int first, int end,
+                                      const double *__restrict xs, double y, const double *__restrict r) {
+    for (int ix = first; ix < end; ix++) {
+        double inverse_L2;
+        const double p = fanDetectorPosition(c, s, dgamma, xs[ix], y, &inverse_L2);
         const int k = (int)p;
         const double f = p - k;
         const double share = (1 - f) * r[k] + f * r[k + 1];
@@ -196,8 +229,12 @@ static void sartAngles(IterativeImage &u, const int *angles, int n) {
             const double *L = rayLengths(iw);
             for (int ip = first; ip < end; ip++) r[ip] = L[ip] > kShortRay ? (rdn[iw][ip] - q[ip]) / L[ip] : 0;
         } else {
-            for (int iy = height * piece / kPieces; iy < height * (piece + 1) / kPieces; iy++)
-                smearRow(iw, u.row(iy), runs[iy].first, runs[iy].end, xs.data(), pixelY(iy), r.data());
+            for (int iy = height * piece / kPieces; iy < height * (piece + 1) / kPieces; iy++) {
+                if (current_scanner->fan)
+                    smearFanRow(cos(iw * dw), sin(iw * dw), fanStep(), u.row(iy), runs[iy].first, runs[iy].end,
+                                xs.data(), pixelY(iy), r.data());
+                else smearRow(iw, u.row(iy), runs[iy].first, runs[iy].end, xs.data(), pixelY(iy), r.data());
+            }
         }
     });
 }
@@ -215,9 +252,11 @@ int spreadStep(int n) {
 
 std::vector<int> spreadOrder(void) {
     std::vector<int> order;
-    const int S = spreadStep(Nw);
-    for (int k = 0; k < Nw; k++) {
-        const int iw = (int)((long long)k * S % Nw);
+    // A fan's views in place of the half-turn's angles.
+    const int n = current_scanner->fan ? fanViews(current_scanner) : Nw;
+    const int S = spreadStep(n);
+    for (int k = 0; k < n; k++) {
+        const int iw = (int)((long long)k * S % n);
         if (viewMeasured(iw)) order.push_back(iw);
     }
     return order;

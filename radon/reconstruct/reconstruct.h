@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "radon.h"
+#include "scan/scan.h"
 
 // ---------------------------------------------------------------- filters (filters.cpp)
 
@@ -28,6 +29,9 @@ extern const FilterChoice *current_filter; // Shepp-Logan at start
 
 // Shepp-Logan's kernel (the first filter's weight) at offset x for detector spacing dx.
 double weight(double x, double dx);
+// Filter the Nw + 1 rows of the parallel sinogram `in` into `out`, directly
+// (path 0) or by FFT (1); with `show`, the progress bar of "R".
+void filterParallel(double **in, double **out, int path, bool show);
 // Filter every projection by direct convolution.
 void getFbp0(void);
 // Filter every projection by FFT.
@@ -48,6 +52,67 @@ void filterUnlessCurrent(void);
 // Filter the sinogram in rdn by the chosen path without the status line and
 // the progress bar, for measurements that show only their result.
 void filterQuietly(void);
+
+// Filter the fan sinogram: each view's weighted projection convolved with
+// the fan kernel, whatever path "F" chose.
+void filterFan(void);
+// out[ip] = (sum over iq of w[ip - iq] in[iq]) / 2 pi, for ip, iq = 0..Np.
+void convolveRow(const double *in, const double *w, double *out);
+
+// ---------------------------------------------------------------- fan-beam reconstruction (fan_backproject.cpp)
+
+// Parker's weight of the short scan's ray at source angle beta and fan
+// angle gamma; a ray and its conjugate (beta + pi - 2 gamma, -gamma) have
+// weights that add up to 1.
+double parkerWeight(double beta, double gamma);
+// The fan kernel at offset n: 1/2 (n dgamma / sin(n dgamma))^2 times the
+// chosen filter's weight at n dgamma for spacing dgamma (the ratio is 1 at n = 0).
+double fanKernel(int n);
+// View k's projection weighed for filtering: row[j] D cos gamma_j, first
+// times Parker's weight when the scanner uses them.
+void weighFanRow(int k, const double *row, double *weighted);
+
+// Where the ray from the source at angle beta (c = cos beta, s = sin beta)
+// through the world point (x, y) meets the detector, in elements:
+// j' = gamma' / dgamma + Np/2 with gamma' = atan(across / along); and
+// *inverse_L2 = 1 / L^2, L^2 = along^2 + across^2. The arctangent is Cephes'
+// rational approximation z + z w P(w) / Q(w), w = z^2, within an ulp for
+// |z| <= 0.66 (a ray through the disc leaves the central ray by 30 degrees
+// at most, tan 30 = 0.577). Two divisions serve the quotient, the
+// approximation, dgamma and 1 / L^2 = 1 / (along^2 (1 + w)): the hot loop
+// of the fan's back-projection, within a few ulp, and it vectorizes.
+// Cephes' P(w) and Q(w) for atan z = z + z w P(w) / Q(w), w = z^2.
+inline double arctanP(double w) {
+    return (((-8.750608600031904122785e-1 * w - 1.615753718733365076637e1) * w - 7.500855792314704667340e1) * w -
+            1.228866684490136173410e2) * w - 6.485021904942025371773e1;
+}
+inline double arctanQ(double w) {
+    return ((((w + 2.485846490142306297962e1) * w + 1.650270098316988542046e2) * w + 4.328810604912902668951e2) * w +
+            4.853903996359136964868e2) * w + 1.945506571482613964425e2;
+}
+
+inline double fanDetectorPosition(double c, double s, double dgamma, double x, double y, double *inverse_L2) {
+    const double along = kSourceRadius + y * c - x * s, across = x * c + y * s;
+    const double r0 = 1 / along, z = across * r0, w = z * z;
+    const double P = arctanP(w), Q = arctanQ(w);
+    // gamma' / dgamma = z (Q + w P) / (Q dgamma), and 1 + w = L^2 / along^2.
+    const double Qd = Q * dgamma, e = 1 + w;
+    const double r1 = 1 / (Qd * e);
+    *inverse_L2 = r0 * r0 * Qd * r1;
+    return z * (Q + w * P) * e * r1 + Np / 2;
+}
+
+// cos and sin of the source angle of every view of the chosen fan scanner.
+struct FanViewAngles {
+    double dw = 0;
+    std::vector<double> c, s;
+};
+const FanViewAngles &fanViewAngles(void);
+
+// The fan back-projection of the filtered fan sinogram into the pixels
+// first..end-1 of a row at height y (xs: their x): the views' sum times dw,
+// times 2 for a short scan.
+void fanBackProjectRow(double **filtered, int first, int end, const double *xs, double y, double *fn);
 
 // ---------------------------------------------------------------- back-projection (backproject.cpp)
 
@@ -89,6 +154,10 @@ void drawReconstruction(const Reconstruction &r);
 void drawReconstructionValues(const Reconstruction &r);
 // The back-projection of the current fbp, drawing nothing (its source left empty).
 Reconstruction backProjection(void);
+// Clear the canvas and draw the parallel back-projection of the filtered
+// sinogram `filtered` (Nw + 1 rows), whatever scanner is chosen; returned
+// with its source left empty.
+Reconstruction drawParallelBackProjection(double **filtered);
 
 // Whether last_reconstruction belongs to the current scan and, when it was
 // filtered, to the current filter and path.
@@ -116,7 +185,8 @@ struct DiscRun {
 };
 const std::vector<DiscRun> &discRuns(void);
 
-// q[ip - first] for the rays ip = first..end-1 of angle iw through image u:
+// q[ip - first] for the rays ip = first..end-1 of angle iw (or of a fan's
+// view iw, each ray at its own angle) through image u:
 // 400 points along the ray, each read bilinearly between the four nearest
 // pixel centres, summed in order and times 6/400.
 void projectRays(const IterativeImage &u, int iw, int first, int end, double *q);
@@ -132,7 +202,8 @@ inline double detectorPosition(int iw, double x, double y) { return (x * cn[iw] 
 // The step S of the spread order of n angles: coprime to n, nearest to
 // 0.382 n (the smaller on a tie).
 int spreadStep(int n);
-// The measured angles in the spread order (k S) mod Nw, k = 0..Nw-1.
+// The measured angles in the spread order (k S) mod n, k = 0..n-1, of the
+// n = Nw angles, or of a fan scanner's n views.
 std::vector<int> spreadOrder(void);
 
 // One angle of SART: every pixel inside the disc gets its smeared share of

@@ -28,7 +28,7 @@ static const GridChoice grid_table[] = {
 };
 const std::span<const GridChoice> grid_choices = grid_table;
 
-static int Nw_alloc = 0;
+static int rows_alloc = 0;
 
 void initRadon(int N_w, int N_p) {
     Nw = N_w;
@@ -50,20 +50,21 @@ void initRadon(int N_w, int N_p) {
     }
 
     if (rdn) {
-        for (int iw = 0; iw <= Nw_alloc; iw++) {
+        for (int iw = 0; iw < rows_alloc; iw++) {
             delete[] rdn[iw];
             delete[] fbp[iw];
         }
         delete[] rdn;
         delete[] fbp;
     }
-    rdn = new double *[Nw + 1];
-    fbp = new double *[Nw + 1];
-    for (int iw = 0; iw <= Nw; iw++) {
+    // Room for the Nw + 1 angles and for a fan's full turn of 2 Nw views.
+    rows_alloc = 2 * Nw + 1;
+    rdn = new double *[rows_alloc];
+    fbp = new double *[rows_alloc];
+    for (int iw = 0; iw < rows_alloc; iw++) {
         rdn[iw] = new double[Np + 1];
         fbp[iw] = new double[Np + 1];
     }
-    Nw_alloc = Nw;
 
     // The work images start at 0, so a pixel never shows an undefined value.
     if (abuf) {

@@ -33,8 +33,9 @@ static const BeamChoice beam_table[] = {
 const std::span<const BeamChoice> beam_choices = beam_table;
 const BeamChoice *current_beam = &beam_table[0];
 
+// A limit of 180 degrees is no limit: a fan scanner's views go round the whole turn.
 bool viewMeasured(int iw) {
-    return iw % current_views->step == 0 && iw * 180 <= current_views->degrees * Nw;
+    return iw % current_views->step == 0 && (current_views->degrees >= 180 || iw * 180 <= current_views->degrees * Nw);
 }
 
 // exp and log of our own, so that every platform measures the same bits.

@@ -1,20 +1,46 @@
-// The parallel rays of the scan, shared by the transform and the
-// convolution demonstration.
+// The rays of the scan, shared by the parallel and the fan-beam transform
+// and the convolution demonstration.
 #ifndef RADON_RAY_H
 #define RADON_RAY_H
 
+#include <vector>
+
 #include "scan/scan.h"
 
-// The ray of angle iw at detector index ip runs from (x0, y0) to (x1, y1):
-// the segment from (xp, -ymax) to (xp, +ymax) turned by the angle.
+// A ray at distance xp from the centre whose normal has angle theta runs
+// from (x0, y0) to (x1, y1): the segment from (xp, -ymax) to (xp, +ymax)
+// turned by theta (c = cos theta, s = sin theta).
 struct Ray {
     double xp, x0, y0, x1, y1;
 };
 
-inline Ray ray(int iw, int ip) {
-    double s = sn[iw], c = cn[iw];
-    double xp = ip * dp - xmax, yp = -ymax;
+inline Ray rayThrough(double c, double s, double xp) {
+    double yp = -ymax;
     return {xp, xp * c - yp * s, xp * s + yp * c, xp * c + yp * s, xp * s - yp * c};
 }
+
+// The parallel ray of angle iw at detector index ip.
+inline Ray ray(int iw, int ip) { return rayThrough(cn[iw], sn[iw], ip * dp - xmax); }
+
+// Rays are sampled in groups of neighbours, so that their sums can go in step.
+const int kRays = 8;
+
+// Sample positions and object values of a group of rays: sample il of the
+// group's ray k at [k * Nl + il].
+struct RayGroup {
+    std::vector<double> x, y, value;
+    RayGroup() : x(kRays * Nl), y(kRays * Nl), value(kRays * Nl) {}
+};
+
+// The inner samples of each ray: il = first..end-1.
+inline int firstSample() { return Nl / 20; }
+inline int endSample() { return (19 * Nl) / 20; }
+
+// Samples lo..hi-1 of the group's rays into g.
+void sampleRays(const Ray rays[kRays], int lo, int hi, RayGroup &g);
+// The sums of the samples of a group of rays whose xp grow from the first
+// to the last, each summed in order along its ray; times dl they are the
+// line integrals. Samples where the object is 0 are left out: they add nothing.
+void sumRayGroup(const Ray rays[kRays], RayGroup &g, double sums[kRays]);
 
 #endif

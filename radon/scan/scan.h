@@ -113,6 +113,42 @@ double beamTransmission(double p);
 // the row is left as it is.
 void measureRow(uint64_t scan, int iw, double *row);
 
+// ---------------------------------------------------------------- the scanner (fan.cpp)
+// Parallel rays (the first generation), or one source turning on a circle
+// with a fan of rays to a curved detector, over a full turn or over half a
+// turn plus the fan angle (the short scan).
+
+struct ScannerChoice {
+    const char *label;
+    int id;
+    bool fan;        // a turning source with a fan of rays; else parallel rays
+    bool short_scan; // 180 degrees plus the fan angle; else a full turn
+    bool parker;     // the short scan's rays weighed with Parker's weights
+};
+extern const std::span<const ScannerChoice> scanner_choices;
+extern const ScannerChoice *current_scanner; // parallel beam at start
+// The fan scanner used where a fan is needed and the parallel one is chosen.
+const ScannerChoice *fullTurnScanner(void);
+
+// The fan's geometry: the source on the circle of radius D about the centre,
+// at angle beta_k = k dw, position D (sin beta, -cos beta); Np + 1 detector
+// elements at equal fan angles gamma_j = (j - Np/2) dgamma, the fan just
+// covering the disc of radius 3. Ray (k, j) is the parallel ray of angle
+// theta = beta_k - gamma_j at t = D sin gamma_j.
+const double kSourceRadius = 6;           // D
+double fanHalfAngle(void);                // delta = asin(3 / D)
+double fanStep(void);                     // dgamma = 2 delta / Np
+inline double fanAngle(int j) { return (j - Np / 2) * fanStep(); }
+// The views of a fan scanner: 2 Nw for the full turn, ceil(4 Nw / 3) + 1
+// for the short scan (180 degrees plus the fan angle of 60).
+int fanViews(const ScannerChoice *scanner);
+// The rows of the sinogram of the current scanner: Nw + 1 angles, or the fan's views.
+int sinogramRows(void);
+// The fan-beam scan into rdn, animated: the set-up at half scale (window only).
+void fanScan(void);
+// The fan sinogram of scan `scan` into rdn; with `draw`, each view's frame.
+void fanScanRows(uint64_t scan, bool draw);
+
 // ---------------------------------------------------------------- transform (transform.cpp)
 
 // Compute the sinogram of the current object, animating the scan.

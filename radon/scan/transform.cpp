@@ -1,4 +1,5 @@
 // The Radon transform with its animation, and the line-integral demonstration.
+// A fan-beam scanner scans in fan.cpp, with the same rays.
 // The ideal line integrals go through the measurement (measurement.cpp).
 #include <algorithm>
 #include <cmath>
@@ -14,26 +15,11 @@
 // Rays this far out are stored but not drawn.
 static bool shown(const Ray &r) { return r.xp * r.xp < 7; }
 
-// Rays are sampled in groups of neighbours, so that their sums can go in step.
-const int kRays = 8;
-
-// Sample positions and object values of a group of rays: sample il of the
-// group's ray k at [k * Nl + il].
-struct RayGroup {
-    std::vector<double> x, y, value;
-    RayGroup() : x(kRays * Nl), y(kRays * Nl), value(kRays * Nl) {}
-};
-
-// The inner samples of each ray: il = first..end-1.
-static int firstSample() { return Nl / 20; }
-static int endSample() { return (19 * Nl) / 20; }
-
-// The samples of the group of rays from ip0 that can meet the object: lo..hi-1.
+// The samples of the group of rays from xa to xb that can meet the object: lo..hi-1.
 // A sample's distance from the centre depends on the ray's offset and the
 // sample's place along it only, and the object is 0 beyond its radius, so
 // the samples left out would add nothing (exactly 0) to the sums.
-static void samplesNearObject(int ip0, int *lo, int *hi) {
-    double xa = ip0 * dp - xmax, xb = (ip0 + kRays - 1) * dp - xmax;
+static void samplesNearObject(double xa, double xb, int *lo, int *hi) {
     double nearest = xa <= 0 && xb >= 0 ? 0 : std::min(fabs(xa), fabs(xb));
     double radius = objectRadius(head);
     *lo = firstSample();
@@ -49,11 +35,9 @@ static void samplesNearObject(int ip0, int *lo, int *hi) {
     }
 }
 
-// Samples lo..hi-1 of the rays ip0 .. ip0 + kRays - 1 of angle iw (rays
-// past Np as well; their values go unused).
-VECTOR_CLONES static void sampleRays(int iw, int ip0, int lo, int hi, RayGroup &g) {
+VECTOR_CLONES void sampleRays(const Ray rays[kRays], int lo, int hi, RayGroup &g) {
     for (int k = 0; k < kRays; k++) {
-        Ray r = ray(iw, ip0 + k);
+        const Ray &r = rays[k];
         double *x = &g.x[k * Nl], *y = &g.y[k * Nl];
         for (int il = lo; il < hi; il++) {
             x[il] = r.x0 + (r.x1 - r.x0) * il / Nl;
@@ -83,6 +67,19 @@ static void drawRayEnds(const Ray &r, double sum) {
              windowX(0.03 * r.x0 + 0.97 * r.x1), windowY(0.03 * r.y0 + 0.97 * r.y1));
 }
 
+void sumRayGroup(const Ray rays[kRays], RayGroup &g, double sums[kRays]) {
+    int lo, hi;
+    samplesNearObject(rays[0].xp, rays[kRays - 1].xp, &lo, &hi);
+    sampleRays(rays, lo, hi, g);
+    sumRays(g, lo, hi, sums);
+}
+
+// The group of parallel rays ip0 .. ip0 + kRays - 1 of angle iw (rays past Np
+// as well; their values go unused).
+static void parallelRays(int iw, int ip0, Ray rays[kRays]) {
+    for (int k = 0; k < kRays; k++) rays[k] = ray(iw, ip0 + k);
+}
+
 // The sinogram of scan `scan` into rdn; with `draw`, each angle's rays as soon as they are measured.
 static void scanRows(uint64_t scan, bool draw) {
     // Angles are independent: integrate them on two threads, draw in order.
@@ -96,11 +93,10 @@ static void scanRows(uint64_t scan, bool draw) {
                 return;
             }
             RayGroup g;
+            Ray group[kRays];
             for (int ip0 = 0; ip0 <= Np; ip0 += kRays) {
-                int lo, hi;
-                samplesNearObject(ip0, &lo, &hi);
-                sampleRays(iw, ip0, lo, hi, g);
-                sumRays(g, lo, hi, &sums[(size_t)iw * rays + ip0]);
+                parallelRays(iw, ip0, group);
+                sumRayGroup(group, g, &sums[(size_t)iw * rays + ip0]);
             }
             for (int ip = 0; ip <= Np; ip++) rdn[iw][ip] = sums[(size_t)iw * rays + ip] * dl;
             measureRow(scan, iw, rdn[iw]);
@@ -115,12 +111,17 @@ static void scanRows(uint64_t scan, bool draw) {
 }
 
 void getRadon(void) {
+    if (current_scanner->fan) {
+        fanScan();
+        return;
+    }
     const uint64_t scan = scan_count++;
     SetDoubleBuffer(1);
     if (show_integral) {
         // The demonstration draws while it integrates, ray after ray: each
         // sample shaded by the attenuation up to it.
         RayGroup group;
+        Ray rays[kRays];
         for (int iw = 0; iw <= Nw; iw++) {
             if (!viewMeasured(iw)) {
                 measureRow(scan, iw, rdn[iw]);
@@ -128,7 +129,10 @@ void getRadon(void) {
             }
             ClearCanvas();
             for (int ip = 0; ip <= Np; ip++) {
-                if (ip % kRays == 0) sampleRays(iw, ip, firstSample(), endSample(), group);
+                if (ip % kRays == 0) {
+                    parallelRays(iw, ip, rays);
+                    sampleRays(rays, firstSample(), endSample(), group);
+                }
                 Ray r = ray(iw, ip);
                 const bool draw = shown(r);
                 const int k = ip % kRays;
@@ -156,7 +160,8 @@ void getRadon(void) {
 }
 
 void measureSinogram(uint64_t scan) {
-    scanRows(scan, false);
+    if (current_scanner->fan) fanScanRows(scan, false);
+    else scanRows(scan, false);
     have_rdn = 1;
     rdn_scan = scan + 1;
 }

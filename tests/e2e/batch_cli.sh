@@ -63,6 +63,19 @@ check "0 to 90 degrees: the sinogram file holds rows 0 to 30 and zeros beyond" \
     sh -c "head -n 31 60x128-sinogram.csv | grep -q '[1-9]' && ! tail -n 30 60x128-sinogram.csv | grep -q '[1-9]'"
 rm -f ./*.csv
 
+# The fan-beam scanner: its ids and key, the short scan's data file, the
+# demonstration's id, and a parallel-ray command going back to parallel rays.
+"$RADON" --batch "{3501}{3502}{3503}{3500} pp {1001} d {106} i" >out.txt 2>err.txt; status=$?
+printf 'Scanner: %s\n' "Fan beam, full turn" "Fan beam, short scan" "Fan beam, short scan, no weights" "Parallel beam" \
+    "Fan beam, full turn" "Fan beam, short scan" >expected-fan.txt
+check "the scanners' ids and p run, status 0, each with its status line" \
+    sh -c "[ $status -eq 0 ] && [ ! -s err.txt ] && head -n 6 out.txt | cmp -s - expected-fan.txt"
+check "d of the short scan on 30 x 64: 41 views of 65 elements" \
+    sh -c "[ \$(wc -l <30x64-sinogram.csv) -eq 41 ] && [ \$(head -n 1 30x64-sinogram.csv | tr , '\\n' | wc -l) -eq 65 ]"
+check "{106} ends with the rebinned reconstruction's error; i sets parallel rays" \
+    sh -c "grep -qx 'Rebinned to parallel: RMS error 0\.[0-9]\{4\}' out.txt && tail -n 2 out.txt | head -n 1 | grep -qx 'Scanner: Parallel beam'"
+rm -f ./*.csv
+
 "$RADON" --batch "{1002} {122} s" >out.txt 2>err.txt; status=$?
 check "{122}, the Fourier slice, ends with the direct reconstruction's error and saves it" \
     sh -c "[ $status -eq 0 ] && [ ! -s err.txt ] && [ -f 60x128.bmp ] &&

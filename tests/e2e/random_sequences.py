@@ -30,11 +30,11 @@ import sys
 import tempfile
 import time
 
-KEYS = b"hrRicaofFsSkned?vgbmzlM"
+KEYS = b"hrRicaofFsSkned?vgbmzlMpj"
 # The demonstrations draw every pixel many times: slow under the sanitizers.
-KEY_WEIGHTS = [3, 3, 3, 2, 2, 1, 1, 3, 3, 3, 2, 2, 2, 1, 2, 1, 2, 2, 2, 2, 1, 2, 1]
+KEY_WEIGHTS = [3, 3, 3, 2, 2, 1, 1, 3, 3, 3, 2, 2, 2, 1, 2, 1, 2, 2, 2, 2, 1, 2, 1, 2, 1]
 # Keys without a menu entry, so without an {id}.
-KEYS_WITHOUT_ID = b"knvgb"
+KEYS_WITHOUT_ID = b"knvgbp"
 GRIDS = {1001: (30, 64), 1002: (60, 128), 1003: (100, 256), 1004: (200, 512)}
 # Big grids take seconds per demonstration under the sanitizers: mostly small ones.
 GRID_WEIGHTS = {1001: 30, 1002: 8, 1003: 2, 1004: 1}

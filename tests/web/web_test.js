@@ -489,6 +489,18 @@ async function main() {
         check('the page marks the metal insert on and the polychromatic beam',
               (await marked(page, 109)) && (await marked(page, 3401)));
 
+        // The fan-beam scanner: its group's "Next" steps to the full turn, and
+        // "Fan to parallel", its two waits ended by "Continue", ends on the
+        // rebinned reconstruction as the native program draws it.
+        await (await shownButton(page, 'p'.charCodeAt(0))).click();
+        history += ' p';
+        check('the scanner group\'s "Next" button steps to the full turn', await marked(page, 3501));
+        history += ' {106}';
+        await expectPicture(page, nativePicture(history));
+        await (await shownButton(page, 106)).click();
+        for (let i = 0; i < 2; i++) await button(page, 13).click();
+        await waitForPicture(page, 'the button "Fan to parallel" ends on the native picture', 60000);
+
         // "q" ends the program, and the page says so.
         await page.keyboard.press('q');
         const ended = await page.waitForSelector('#ended', { state: 'visible', timeout: 5000 })

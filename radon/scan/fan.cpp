@@ -1,0 +1,135 @@
+// The fan-beam scanner: the choice of scanner, the fan's geometry, and the
+// fan-beam scan with its animation, which shows the whole set-up at half
+// scale so that the turning source and its fan are in the window.
+#include <cmath>
+#include <vector>
+
+#include "parallel_rows.h"
+#include "scan/ray.h"
+#include "scan/scan.h"
+
+static const ScannerChoice scanner_table[] = {
+    {.label = "Parallel beam", .id = 3500, .fan = false, .short_scan = false, .parker = false},
+    {.label = "Fan beam, full turn", .id = 3501, .fan = true, .short_scan = false, .parker = false},
+    {.label = "Fan beam, short scan", .id = 3502, .fan = true, .short_scan = true, .parker = true},
+    {.label = "Fan beam, short scan, no weights", .id = 3503, .fan = true, .short_scan = true, .parker = false},
+};
+const std::span<const ScannerChoice> scanner_choices = scanner_table;
+const ScannerChoice *current_scanner = &scanner_table[0];
+
+const ScannerChoice *fullTurnScanner(void) { return &scanner_table[1]; }
+
+double fanHalfAngle(void) { return asin(3 / kSourceRadius); }
+double fanStep(void) { return 2 * fanHalfAngle() / Np; }
+
+int fanViews(const ScannerChoice *scanner) { return scanner->short_scan ? (4 * Nw + 2) / 3 + 1 : 2 * Nw; }
+
+int sinogramRows(void) { return current_scanner->fan ? fanViews(current_scanner) : Nw + 1; }
+
+// ---------------------------------------------------------------- the animation
+
+// World units on the window at half scale: [-2 xmax, 2 xmax] fills it.
+static double halfX(double x) { return width * 0.5 * (x / (2 * xmax) + 1); }
+static double halfY(double y) { return height * 0.5 * (1 - y / (2 * ymax)); }
+
+// The object as "h" draws it, every second pixel, for the middle of the window.
+static std::vector<double> halfScaleObject(void) {
+    std::vector<double> grey((size_t)(width / 2) * (height / 2));
+    for (int iy = 0; iy < height / 2; iy++) {
+        for (int ix = 0; ix < width / 2; ix++) {
+            double x = 2 * ((2 * ix - 0.5 * width) * xmax) / height;
+            double y = 2 * ((0.5 * height - 2 * iy) * ymax) / height;
+            grey[(size_t)iy * (width / 2) + ix] = objectValue(x, y);
+        }
+    }
+    return grey;
+}
+
+// View k: the object, the source's circle and the source, the edge rays and
+// every eighth ray, and the detector arc lit by the ideal integrals sums[j] dl.
+static void drawFanView(const std::vector<double> &object, int k, const double *sums) {
+    ClearCanvas();
+    for (int iy = 0; iy < height / 2; iy++) {
+        for (int ix = 0; ix < width / 2; ix++) {
+            SetColoredGray(&C, object[(size_t)iy * (width / 2) + ix]);
+            DrawPoint(width / 4 + ix, height / 4 + iy);
+        }
+    }
+    const double D = kSourceRadius, beta = k * dw;
+    const double sx = D * sin(beta), sy = -D * cos(beta);
+    SetLineWidth(0);
+    SetColoredGray(&C, 0.25);
+    const int sides = 120;
+    for (int i = 0; i < sides; i++) {
+        const double a = 2 * 3.141592653589793 * i / sides, b = 2 * 3.141592653589793 * (i + 1) / sides;
+        DrawLine(halfX(D * cos(a)), halfY(D * sin(a)), halfX(D * cos(b)), halfY(D * sin(b)));
+    }
+    // The direction of ray j from the source: that of the parallel ray of its theta.
+    auto point = [&](int j, double r, double *x, double *y) {
+        const double theta = beta - fanAngle(j);
+        *x = halfX(sx - r * sin(theta));
+        *y = halfY(sy + r * cos(theta));
+    };
+    double x0, y0, x1, y1;
+    SetColoredGray(&C, 0.45);
+    for (int j = 0; j <= Np; j++) {
+        if (j % 8 != 0 && j != Np) continue;
+        point(j, 0, &x0, &y0);
+        point(j, 8.8, &x1, &y1);
+        DrawLine(x0, y0, x1, y1);
+    }
+    // A little wider than the elements' spacing on the arc, so they merge into a band.
+    SetLineWidth((int)(1.04 * 9 * fanStep() * width / (4 * xmax) + 1.5));
+    for (int j = 0; j <= Np; j++) {
+        SetColoredGray(&C, 1.1 - exp(-0.3 * sums[j] * dl));
+        point(j, 8.8, &x0, &y0);
+        point(j, 9.3, &x1, &y1);
+        DrawLine(x0, y0, x1, y1);
+    }
+    SetLineWidth(0);
+    SetColoredGray(&C, 1.0);
+    FillRectangle(halfX(sx) - 4, halfY(sy) - 4, halfX(sx) + 5, halfY(sy) + 5);
+    FlushBuffer();
+}
+
+// ---------------------------------------------------------------- the scan
+
+void fanScanRows(uint64_t scan, bool draw) {
+    const int views = fanViews(current_scanner);
+    const int rays = (Np + kRays) / kRays * kRays; // Np + 1, rounded up to whole groups
+    std::vector<double> sums((size_t)views * rays);
+    const std::vector<double> object = draw ? halfScaleObject() : std::vector<double>();
+    // Views are independent: integrated on two threads, drawn in order.
+    computeRowsInOrder(
+        views,
+        [&](int k) {
+            if (!viewMeasured(k)) {
+                measureRow(scan, k, rdn[k]);
+                return;
+            }
+            const double beta = k * dw;
+            RayGroup g;
+            Ray group[kRays];
+            for (int j0 = 0; j0 <= Np; j0 += kRays) {
+                for (int i = 0; i < kRays; i++) {
+                    const double gamma = fanAngle(j0 + i), theta = beta - gamma;
+                    group[i] = rayThrough(cos(theta), sin(theta), kSourceRadius * sin(gamma));
+                }
+                sumRayGroup(group, g, &sums[(size_t)k * rays + j0]);
+            }
+            for (int j = 0; j <= Np; j++) rdn[k][j] = sums[(size_t)k * rays + j] * dl;
+            measureRow(scan, k, rdn[k]);
+        },
+        [&](int k) {
+            if (draw && viewMeasured(k)) drawFanView(object, k, &sums[(size_t)k * rays]);
+        });
+}
+
+void fanScan(void) {
+    const uint64_t scan = scan_count++;
+    SetDoubleBuffer(1);
+    fanScanRows(scan, !batch_mode);
+    have_rdn = 1;
+    rdn_scan = scan + 1;
+    SetDoubleBuffer(0);
+}

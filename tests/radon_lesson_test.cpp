@@ -99,7 +99,7 @@ void runFromStart(const std::string &commands) {
 // in between (noise drawn, iterations, settings), the picture is the first one.
 TEST(LessonPlaying, StartingAfreshGivesTheSamePicture) {
     ensureTestCanvas();
-    const std::string steps = "{3103} R I I {1001} m b r R";
+    const std::string steps = "{3103} R I I {1001} m b {3502} r R";
     runFromStart(steps);
     const std::vector<uint32_t> first = backBuffer();
     for (const char *between : {"{3004} v g n F I I", "z A E"}) {

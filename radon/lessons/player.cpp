@@ -19,6 +19,7 @@ void startAfresh(void) {
     current_views = &views_choices[0];
     current_detector = &detector_choices[0];
     current_beam = &beam_choices[0];
+    current_scanner = &scanner_choices[0];
     metal_insert = false;
     // Scans are numbered from the start again, so that each draws the same noise.
     scan_count = 0;

@@ -50,7 +50,7 @@ void accumulation(double **dat, double r1, double r2) {
     for (int ix = 0; ix < width; ix++) xs[ix] = pixelX(ix);
     for (int iy = 0; iy < height; iy++) ys[iy] = pixelY(iy);
 
-    const double angle = current_views->step * dw; // dw exactly for all views
+    const double angle = viewWeight(); // dw exactly for all views
     for (int iw = 0; iw < Nw; iw++) {
         backProjectAngle(dat, iw, xs, ys);
         if (!accumulationShowsAngle(iw)) continue;
@@ -69,7 +69,7 @@ void accumulation(double **dat, double r1, double r2) {
         if (iw == 0) Pause("Hit return to continue.", 1);
 
         // At the last angle about dw times the sum: the reconstruction's scale
-        // (step dw with sparse views, as "R" weighs them).
+        // (sparse views weighed as "R" weighs them).
         for (int iy = 0; iy < height; iy++) {
             for (int ix = 0; ix < width; ix++) {
                 SetColoredGray(&C, 2 * (Nw * ((r2 * abuf[ix][iy]) * angle)) / (iw + Nw));

@@ -86,8 +86,8 @@ void backProjectRow(int iy, char *in, double *fn) {
     // nor do views left out (their rows are 0).
     for (int iw = 0; iw < Nw; iw++)
         if (viewMeasured(iw)) backProjectAngle(iw, first, end, xs.data(), y, fn);
-    // A sparse view stands for `step` angles (1 * dw is dw exactly).
-    const double angle = current_views->step * dw;
+    // A sparse view stands for the angles up to the next measured one.
+    const double angle = viewWeight();
     for (int ix = first; ix < end; ix++) fn[ix] = fn[ix] * angle;
 }
 

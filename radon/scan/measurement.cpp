@@ -37,6 +37,12 @@ bool viewMeasured(int iw) {
     return iw % current_views->step == 0 && iw * 180 <= current_views->degrees * Nw;
 }
 
+double viewWeight(void) {
+    const int step = current_views->step, measured = (Nw + step - 1) / step;
+    // Nw / measured first: it is step exactly when step divides Nw.
+    return Nw / (double)measured * dw;
+}
+
 // exp and log of our own, so that every platform measures the same bits.
 double beamTransmission(double p) {
     if (!current_beam->polychromatic) return portableExp(-p);

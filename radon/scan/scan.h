@@ -122,5 +122,10 @@ void showIntegral(void);
 // Whether the scan measures row iw (0..Nw) of the sinogram (measurement.cpp);
 // rows it leaves out hold 0, and methods that visit the angles one by one skip them.
 bool viewMeasured(int iw);
+// The angle a measured view stands for in a back-projection: dw Nw / n, n
+// the rows among 0..Nw-1 that views left out evenly measure, so that the
+// views still cover the half-turn (step dw when step divides Nw). A limited
+// angle measures every row up to its end and stays uncompensated: dw.
+double viewWeight(void);
 
 #endif

@@ -104,16 +104,20 @@ void fourierSlice(void) {
     const std::vector<double> magnitude = magnitudes(P);
     const double M = *std::max_element(magnitude.begin(), magnitude.end());
 
+    int measured = 0;
+    for (int iw = 0; iw < Nw; iw++) measured += viewMeasured(iw);
     SetDoubleBuffer(1);
     ClearCanvas();
-    for (int iw = 0; iw < Nw; iw++) {
+    for (int iw = 0, drawn = 0; iw < Nw; iw++) {
         if (!viewMeasured(iw)) continue;
         drawSlice(magnitude, M, iw);
-        std::snprintf(status, sizeof status, "Fourier slice: angle %d of %d", iw + 1, Nw);
+        std::snprintf(status, sizeof status, "Fourier slice: angle %d of %d", ++drawn, measured);
         Pause(status, 0);
-        teachingPause(fill_seconds / Nw);
+        teachingPause(fill_seconds / measured);
     }
-    Pause("Fourier slices of every projection. Hit Return to Continue.", 1);
+    Pause(measured == Nw ? "Fourier slices of every projection. Hit Return to Continue."
+                         : "Fourier slices of every measured projection. Hit Return to Continue.",
+          1);
 
     drawObjectSpectrum(M);
     Pause("The object's 2-D spectrum: the slices lie on it. Hit Return to Continue.", 1);

@@ -97,7 +97,7 @@ check "and its image is written" sh -c 'grep -qx "Saved 60x128-\*.csv: sinogram,
 rm -f ./*.csv
 "$RADON" --batch "{73}{69}{65}" >out.txt 2>err.txt; status=$?
 check "the ids of SART, the plot and ART run" sh -c "[ $status -eq 0 ] && [ ! -s err.txt ] &&
-    grep -q '^SART: 1 iterations, RMS 0\.[0-9]\{4\}; FBP: RMS 0\.[0-9]\{4\}$' out.txt &&
+    grep -q '^SART: 1 iteration, RMS 0\.[0-9]\{4\}; FBP: RMS 0\.[0-9]\{4\}$' out.txt &&
     grep -q '^ART: RMS error 0\.[0-9]\{4\}$' out.txt"
 
 for bad in "--batch {3005}" "--seed" "--seed -1" "--seed 18446744073709551616" "--seed 1x"; do

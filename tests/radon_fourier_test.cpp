@@ -122,7 +122,7 @@ TEST_F(Fourier, DirectReconstructionIsTheLastAndNearTheObject) {
     const double direct = rmsError(last_reconstruction);
     char status[100];
     std::snprintf(status, sizeof status, "Direct Fourier reconstruction: RMS error %.4f\n", direct);
-    EXPECT_NE(out.find("Fourier slice: angle 60 of 60\nFourier slices of every projection."), std::string::npos);
+    EXPECT_NE(out.find("Fourier slices of every projection."), std::string::npos);
     EXPECT_TRUE(out.ends_with(status)) << out.substr(out.size() - 100);
 
     for (int iw = 0; iw <= Nw; iw++)
@@ -137,8 +137,7 @@ TEST_F(Fourier, DirectReconstructionIsTheLastAndNearTheObject) {
     getRadon();
     testing::internal::CaptureStdout();
     fourierSlice();
-    EXPECT_NE(testing::internal::GetCapturedStdout().find(
-                  "Fourier slice: angle 30 of 30\nFourier slices of every measured projection."),
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("Fourier slices of every measured projection."),
               std::string::npos);
     EXPECT_LT(rmsError(last_reconstruction), 1.1 * direct);
 }

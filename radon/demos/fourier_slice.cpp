@@ -121,7 +121,7 @@ void fourierSlice(void) {
         if (!viewMeasured(iw)) continue;
         drawSlice(magnitude, M, iw);
         std::snprintf(status, sizeof status, "Fourier slice: angle %d of %d", ++drawn, measured);
-        Pause(status, 0);
+        showProgress(status);
         teachingPause(fill_seconds / measured);
     }
     Pause(measured == Nw ? "Fourier slices of every projection. Hit Return to Continue."

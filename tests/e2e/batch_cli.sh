@@ -64,9 +64,9 @@ check "0 to 90 degrees: the sinogram file holds rows 0 to 30 and zeros beyond" \
 rm -f ./*.csv
 
 "$RADON" --batch "{1002} {122} s" >out.txt 2>err.txt; status=$?
-check "{122}, the Fourier slice, ends with the direct reconstruction's error and saves it" \
+check "{122}, the Fourier slice, prints no frame's progress, ends with the direct reconstruction's error and saves it" \
     sh -c "[ $status -eq 0 ] && [ ! -s err.txt ] && [ -f 60x128.bmp ] &&
-        [ \$(grep -c '^Fourier slice: angle [0-9]* of 60$' out.txt) -eq 60 ] &&
+        ! grep -q '^Fourier slice: angle' out.txt &&
         grep -qx 'Direct Fourier reconstruction: RMS error 0\.[0-9]\{4\}' out.txt"
 rm -f 60x128.bmp
 

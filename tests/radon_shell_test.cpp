@@ -1,10 +1,12 @@
 // The dispatcher, the status line and the command line.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/cli.h"
+#include "app/commands.h"
 #include "platform.h"
 #include "radon_test_canvas.h"
 
@@ -139,6 +141,21 @@ TEST_F(Shell, ChoosingAnObjectDiscardsTheSinogramButRedrawingKeepsIt) {
     EXPECT_EQ(GetWindowPixel(200, 200), 0x333333u); // Box1's core, density 0.2
     actionfunc(2001);                               // Disk0, density 0.8
     EXPECT_EQ(GetWindowPixel(200, 200), 0xCCCCCCu);
+}
+
+// A new row must not take a key or id that another already has, and an
+// entry with a key keeps the key's code as its id (scripts rely on it).
+TEST(CommandTable, KeysAndIdsAreUniqueAndAKeysEntryHasItsCode) {
+    std::set<int> keys, ids;
+    for (const Command &command : commands) {
+        if (command.key) EXPECT_TRUE(keys.insert(command.key).second) << (char)command.key;
+        if (command.id) EXPECT_TRUE(ids.insert(command.id).second) << command.id;
+        if (command.key && command.id) EXPECT_EQ(command.id, command.key) << command.label;
+        EXPECT_TRUE(command.run || command.submenu) << command.label;
+        if (command.id) EXPECT_TRUE(isMenuEntry(command.id)) << command.label;
+    }
+    for (int id : {1001, 2000, 3004, 3104, 3205, 3303, 3401}) EXPECT_TRUE(isMenuEntry(id)) << id;
+    EXPECT_FALSE(isMenuEntry(0));
 }
 
 TEST(CommandLine, BatchCommandsAreKeysAndMenuChoices) {

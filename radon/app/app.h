@@ -1,4 +1,5 @@
-// The shell: the menus, the command dispatcher and the command loop.
+// The shell: the menus and the dispatcher made from the command table
+// (commands.cpp), and the command loop (shell.cpp).
 #ifndef RADON_APP_H
 #define RADON_APP_H
 
@@ -10,6 +11,10 @@ extern Menu topmenu, demomenu, chpara, chobj, labmenu, filtermenu, noisemenu;
 extern Menu viewsmenu, detectormenu, beammenu;
 // Run the command for a key code or menu id.
 void actionfunc(int c);
+// Make `object` current, discarding what was measured of the last one, and draw it.
+void selectObject(Object object);
+// Rebuild "Change Object" after the list of objects has changed.
+void refreshObjectMenu(void);
 // The mouse callback: any button press opens the popup menu.
 void mouse(int button, int state, double x, double y);
 // The drop callback: the file becomes the current object and is drawn.

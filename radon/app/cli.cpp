@@ -10,6 +10,7 @@
 #include <set>
 
 #include "app/app.h"
+#include "app/commands.h"
 #include "demos/demos.h"
 #include "lab/lab.h"
 
@@ -25,14 +26,6 @@ const char *const usage_text =
     "  --seed N           start the photon noise from N (0 to 2^64 - 1; 1 by default)\n"
     "  --help             show this help\n"
     "  --version          show the version\n";
-
-// Whether `id` is the id of a plain entry somewhere in the menu tree.
-static bool isMenuEntry(const Menu *menu, int id) {
-    for (const MenuItem *item = menu->item; item->label; item++) {
-        if (item->submenu ? isMenuEntry(item->submenu, id) : item->id == id) return true;
-    }
-    return false;
-}
 
 bool parseBatchCommands(const std::string &commands, std::vector<BatchStep> *steps,
                         std::string *error) {
@@ -53,7 +46,7 @@ bool parseBatchCommands(const std::string &commands, std::vector<BatchStep> *ste
         bool numeric = !digits.empty() && digits.size() <= 9 &&
                        digits.find_first_not_of("0123456789") == std::string::npos;
         int id = numeric ? std::atoi(digits.c_str()) : 0;
-        if (!numeric || id == 0 || !isMenuEntry(&topmenu, id)) {
+        if (!numeric || id == 0 || !isMenuEntry(id)) {
             *error = "--batch: {" + digits + "} is not an entry of the menu";
             return false;
         }

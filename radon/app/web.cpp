@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/commands.h"
 #include "demos/demos.h"
 #include "lab/lab.h"
 
@@ -18,14 +19,6 @@ static void appendString(std::string &json, const char *text) {
     json += '"';
 }
 
-// The keys that step through a submenu's entries.
-static const struct {
-    const Menu *menu;
-    char key;
-} stepping_keys[] = {
-    {&filtermenu, 'k'}, {&noisemenu, 'n'}, {&viewsmenu, 'v'}, {&detectormenu, 'g'}, {&beammenu, 'b'},
-};
-
 static void appendMenu(std::string &json, const Menu *menu) {
     json += '[';
     for (const MenuItem *item = menu->item; item->label; item++) {
@@ -34,8 +27,10 @@ static void appendMenu(std::string &json, const Menu *menu) {
         appendString(json, item->label);
         json += ",\"id\":" + std::to_string(item->id);
         if (item->submenu) {
-            for (const auto &stepping : stepping_keys)
-                if (item->submenu == stepping.menu) json += ",\"step\":" + std::to_string(stepping.key);
+            // A list's key steps through its entries.
+            for (const Command &command : commands)
+                if (command.submenu == item->submenu && command.key)
+                    json += ",\"step\":" + std::to_string(command.key);
             json += ",\"submenu\":";
             appendMenu(json, item->submenu);
         }

@@ -1,41 +1,25 @@
 // The help screen: every key on one screen, then the picture from before.
 #include <algorithm>
 #include <cstdio>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "lab/lab.h"
 
-static const char *const help_lines[] = {
-    "Keys. A mouse button opens the menu: these and more.",
-    "h  draw the test object",
-    "r  scan: the sinogram",
-    "R  filtered back-projection",
-    "i  demo: line integrals",
-    "c  demo: convolution",
-    "a  demo: FBP accumulation",
-    "o  demo: old tomography",
-    "A  demo: ART, ray by ray",
-    "z  demo: Fourier slice",
-    "f  draw the filter",
-    "F  FFT on or off",
-    "s  save as (Nw)x(Np).bmp",
-    "q  quit",
-    "Lab",
-    "S  sinogram and filtered",
-    "k  next filter",
-    "n  next noise (photons)",
-    "v  next views",
-    "g  next detector",
-    "b  beam: mono or poly",
-    "m  metal pins on or off",
-    "I  SART: one iteration",
-    "E  convergence plot",
-    "e  error picture",
-    "d  save (Nw)x(Np)-*.csv",
-    "?  this help",
-};
+static const char *const help_title = "Keys. A mouse button opens the menu: these and more.";
+
+// Every key with its text, "K  TEXT", the Lab's under a heading of their own.
+static std::vector<std::string> helpLines(void) {
+    std::vector<std::string> lines, lab = {"Lab"};
+    for (const Command &command : commands) {
+        if (!command.key || !command.help) continue;
+        std::string line = std::string(1, (char)command.key) + "  " + command.help;
+        (command.place == MenuPlace::Lab ? lab : lines).push_back(line);
+    }
+    lines.insert(lines.end(), lab.begin(), lab.end());
+    return lines;
+}
 
 // One row of text in a column of the help screen.
 struct HelpRow {
@@ -47,12 +31,12 @@ struct HelpRow {
 // Characters in a column.
 static const size_t kColumnChars = 27;
 
-// help_lines after the first as rows of at most kColumnChars, broken at
+// The help lines as rows of at most kColumnChars, broken at
 // spaces; a key's text goes on under its text, a heading gets an empty row before it.
 static std::vector<HelpRow> helpRows(void) {
     std::vector<HelpRow> rows;
-    for (size_t n = 1; n < std::size(help_lines); n++) {
-        std::string rest = help_lines[n];
+    for (const std::string &line : helpLines()) {
+        std::string rest = line;
         const bool heading = rest.size() < 2 || rest[1] != ' ';
         if (heading && !rows.empty()) rows.push_back({"", true, false});
         bool continued = false;
@@ -125,7 +109,7 @@ void showHelp(void) {
     const size_t longest = std::max(split, rows.size() - split - skip);
     const int row_height = std::min(16, (height - 94) / (int)std::max<size_t>(longest, 1));
     SetColor(&green);
-    DrawString(6, 32, help_lines[0]);
+    DrawString(6, 32, help_title);
     for (size_t i = 0; i < rows.size(); i++) {
         const bool right = i >= split;
         if (right && i < split + skip) continue;

@@ -9,6 +9,7 @@
 
 #include "scan/image_object.h"
 #include "demos/demos.h"
+#include "lab/image_quality.h"
 #include "lab/lab.h"
 
 // Sets up the grid of the benchmark's argument with a fresh sinogram and
@@ -179,6 +180,13 @@ static void BM_artSweep(benchmark::State &state) {
 }
 
 // Each on the four grids; wall time, and the CPU time of both threads.
+// Key "M"'s measurement: two scans of Disk0 and ten reconstructions, with
+// the state kept and put back (its two screens only draw the curves).
+static void BM_imageQuality(benchmark::State &state) {
+    prepare(state);
+    for (auto _ : state) benchmark::DoNotOptimize(measureImageQuality());
+}
+
 static void onEveryGrid(benchmark::internal::Benchmark *b) {
     b->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 }
@@ -200,6 +208,7 @@ BENCHMARK(BM_fourierSlice)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProces
 BENCHMARK(BM_saveData)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 BENCHMARK(BM_sartIteration)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_imageQuality)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_artSweep)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 BENCHMARK_MAIN();

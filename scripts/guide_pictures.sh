@@ -59,6 +59,10 @@ picture sart-1      "{1001} I"
 picture sart-5      "{1001} I I I I I"
 picture convergence "{1001} I I I I I E"
 picture art         "{1001} A" PNG24
+# Image quality: the profile of the phantom, and the noise spectra (the
+# second screen of "M"; its first, the MTF, waits for Return: taken below).
+picture profile           "l"
+picture image-quality-nps "M"
 # Your own object: the lesson drawing (scripts/lesson_picture.py) scanned.
 picture chest-original "h"        PNG8 --object "$out/chest.png"
 picture chest-coarse   "{1001} R" PNG8 --object "$out/chest.png"
@@ -91,5 +95,12 @@ convert "$work/b.png" -strip "PNG8:$out/fourier-slices.png"
 xdotool key --window "$WIN" Return
 still "$out/fourier-slices.png"
 convert "$work/b.png" -strip "PNG8:$out/fourier-spectrum.png"
+xdotool key --window "$WIN" Return
+still "$out/fourier-spectrum.png"
+cp "$work/b.png" "$work/direct.png"
+xdotool type --window "$WIN" M
+still "$work/direct.png"
+convert "$work/b.png" -strip "PNG8:$out/image-quality-mtf.png"
+xdotool key --window "$WIN" Return
 xdotool type --window "$WIN" q
 wait_exit 10

@@ -30,6 +30,18 @@ TEST_F(Input, CharactersArriveOneCallAtATime) {
     EXPECT_EQ(GetKey(), 'c');
 }
 
+TEST_F(Input, UpAndDownArriveOnlyWhenAskedFor) {
+    SetArrowKeys(1);
+    for (NavKey nav : {NAV_UP, NAV_LEFT, NAV_DOWN}) push_key(-1, nav); // Left stays without a code
+    ASSERT_EQ(KbHit(), 1);
+    EXPECT_EQ(GetKey(), GR_KEY_UP);
+    ASSERT_EQ(KbHit(), 1);
+    EXPECT_EQ(GetKey(), GR_KEY_DOWN);
+    SetArrowKeys(0);
+    push_key(-1, NAV_UP);
+    EXPECT_EQ(KbHit(), 0);
+}
+
 TEST_F(Input, OnlyLeftDragsAreReportedAsMovement) {
     calls.clear();
     SetMouseFunc(record);

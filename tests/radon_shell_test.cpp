@@ -148,11 +148,17 @@ TEST_F(Shell, ChoosingAnObjectDiscardsTheSinogramButRedrawingKeepsIt) {
 TEST(CommandTable, KeysAndIdsAreUniqueAndAKeysEntryHasItsCode) {
     std::set<int> keys, ids;
     for (const Command &command : commands) {
-        if (command.key) EXPECT_TRUE(keys.insert(command.key).second) << (char)command.key;
-        if (command.id) EXPECT_TRUE(ids.insert(command.id).second) << command.id;
-        if (command.key && command.id) EXPECT_EQ(command.id, command.key) << command.label;
+        if (command.key) {
+            EXPECT_TRUE(keys.insert(command.key).second) << (char)command.key;
+        }
+        if (command.id) {
+            EXPECT_TRUE(ids.insert(command.id).second) << command.id;
+            EXPECT_TRUE(isMenuEntry(command.id)) << command.label;
+        }
+        if (command.key && command.id) {
+            EXPECT_EQ(command.id, command.key) << command.label;
+        }
         EXPECT_TRUE(command.run || command.submenu) << command.label;
-        if (command.id) EXPECT_TRUE(isMenuEntry(command.id)) << command.label;
     }
     for (int id : {1001, 2000, 3004, 3104, 3205, 3303, 3401}) EXPECT_TRUE(isMenuEntry(id)) << id;
     EXPECT_FALSE(isMenuEntry(0));

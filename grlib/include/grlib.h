@@ -86,6 +86,10 @@ void ClearCanvas(void);
 int KbHit(void);
 // Return the pending character, pumping events until one arrives.
 int GetKey(void);
+// The Up and Down arrow keys, which have no character: while SetArrowKeys(1)
+// they arrive as these codes; otherwise (at start) they never reach the program.
+enum { GR_KEY_UP = 0x101, GR_KEY_DOWN = 0x102 };
+void SetArrowKeys(int on);
 // Install the mouse callback (null removes it).
 void SetMouseFunc(MouseFunc mouse);
 // Sleep until an event may be pending (never consumes one); for idle loops.

@@ -8,6 +8,7 @@
 using namespace grlib;
 
 static int last_key = -1;
+static bool arrow_keys = false;
 static MouseFunc mouseCB = nullptr;
 static DropFunc dropCB = nullptr;
 // The last file dropped while no callback took drops (a wait, the open menu),
@@ -52,9 +53,11 @@ int KbHit(void) {
     while (platform->poll(&ev)) {
         if (mouseCB) mouseEvent(ev);
         if (ev.type == PlatformEvent::KEY) {
-            // Keys without a character (arrows) never reach the program.
-            if (ev.ch < 0) continue;
-            last_key = ev.ch;
+            // Keys without a character (arrows) reach the program only when it asked for Up and Down.
+            int key = ev.ch;
+            if (key < 0 && arrow_keys) key = ev.nav == NAV_UP ? GR_KEY_UP : ev.nav == NAV_DOWN ? GR_KEY_DOWN : -1;
+            if (key < 0) continue;
+            last_key = key;
             return 1;
         }
         if (ev.type == PlatformEvent::EXPOSE || ev.type == PlatformEvent::CLOSE) handle_window_event(ev);
@@ -77,6 +80,8 @@ int GetKey(void) {
 }
 
 void SetMouseFunc(MouseFunc mouse) { mouseCB = mouse; }
+
+void SetArrowKeys(int on) { arrow_keys = on != 0; }
 
 void SetDropFunc(DropFunc drop) { dropCB = drop; }
 

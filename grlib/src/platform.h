@@ -10,7 +10,8 @@
 #include <cstdint>
 #include <string>
 
-// Keys the popup menu navigates with; they never reach the program.
+// Keys the popup menu navigates with; besides the menu only Up and Down
+// reach the program, and only when it asks for them (SetArrowKeys).
 enum NavKey { NAV_NONE = 0, NAV_UP, NAV_DOWN, NAV_LEFT, NAV_RIGHT, NAV_RETURN, NAV_ESCAPE };
 
 struct PlatformEvent {

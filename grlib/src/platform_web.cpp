@@ -17,6 +17,7 @@
 #include <deque>
 #include <vector>
 
+#include "grlib.h"
 #include "platform.h"
 
 static std::deque<PlatformEvent> queue;
@@ -143,10 +144,15 @@ static void push_key(int ch, NavKey nav) {
     push(ev);
 }
 
-// A button of the page: a key's character, Return (13), or the id of a menu
+// A button of the page: a key's character, Return (13), Up or Down
+// (GR_KEY_UP, GR_KEY_DOWN: queued as the arrow keys are), or the id of a menu
 // entry, which the command loop takes like a key and dispatches as the menu
 // would. Queued, so that it runs in the program's loop in its turn.
-extern "C" EMSCRIPTEN_KEEPALIVE void web_command(int code) { push_key(code, code == 13 ? NAV_RETURN : NAV_NONE); }
+extern "C" EMSCRIPTEN_KEEPALIVE void web_command(int code) {
+    if (code == GR_KEY_UP) push_key(-1, NAV_UP);
+    else if (code == GR_KEY_DOWN) push_key(-1, NAV_DOWN);
+    else push_key(code, code == 13 ? NAV_RETURN : NAV_NONE);
+}
 
 // The one Latin-1 character that a UTF-8 key name stands for, or -1.
 static int latin1_char(const char *key) {

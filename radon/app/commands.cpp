@@ -148,6 +148,10 @@ static const Command command_table[] = {
      .run = convergencePlot},
     {.place = MenuPlace::Lab, .key = 'e', .id = 'e', .label = "Error picture", .help = "error picture",
      .run = errorPicture},
+    {.place = MenuPlace::Lab, .key = 'l', .id = 'l', .label = "Profile", .help = "profile; Up, Down move",
+     .run = showProfile},
+    {.place = MenuPlace::Lab, .key = 'M', .id = 'M', .label = "Resolution and noise",
+     .help = "MTF and noise, 5 filters", .run = resolutionAndNoise},
     {.place = MenuPlace::Lab, .key = 'd', .id = 'd', .label = "Save data", .help = "save (Nw)x(Np)-*.csv",
      .run = saveData},
     {.place = MenuPlace::Lab, .key = '?', .id = '?', .label = "Help", .help = "this help", .run = showHelp},
@@ -192,6 +196,8 @@ const Command *commandForKey(int key) {
 
 void actionfunc(int c) {
     show_integral = 0;
+    // While the profile is on screen Up and Down move it; any other key ends it.
+    if (profileKey(c)) return;
     for (const Command &command : commands) {
         if ((command.key && command.key == c) || (command.id && command.id == c)) {
             command.run();

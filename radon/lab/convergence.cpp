@@ -11,16 +11,6 @@
 // The plot's frame on the canvas, in pixels.
 static const int left = 64, right = 376, top = 56, bottom = 344;
 
-// A round step (1, 2 or 5 times a power of ten) that cuts [0, range] into
-// about `parts` pieces.
-static double roundStep(double range, int parts) {
-    const double raw = range / parts;
-    const double unit = pow(10, floor(log10(raw)));
-    for (double m : {1.0, 2.0, 5.0})
-        if (m * unit >= raw) return m * unit;
-    return 10 * unit;
-}
-
 // The RMS error of filtered back-projection of the current sinogram with the
 // current filter and path; the last reconstruction stays as it was.
 static double fbpError(void) {

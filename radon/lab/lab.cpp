@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "lab/image_quality.h"
 #include "lab/lab.h"
 #include "window_map.h"
 
@@ -134,22 +136,45 @@ static std::string csvTable(int rows, int cols, Value value) {
     return out;
 }
 
+// A table of the five filters' curves: the header, then per point its
+// frequency and each filter's value.
+static std::string filterCurvesTable(const std::vector<double> &frequencies,
+                                     const std::vector<std::vector<double>> &curves) {
+    std::string header = "f";
+    for (const FilterChoice &filter : filter_choices) header += std::string(",") + filter.label;
+    return header + "\n" + csvTable((int)frequencies.size(), (int)curves.size() + 1, [&](int row, int column) {
+               return column ? curves[column - 1][row] : frequencies[row];
+           });
+}
+
 void saveData(void) {
     if (!have_rdn) getRadon();
     std::string saved; // what was written, for the status line
-    auto save = [&saved](const char *what, int rows, int cols, auto value) {
+    auto save = [&saved](const char *what, const std::string &content) {
         char name[100];
         std::snprintf(name, sizeof name, "%dx%d-%s.csv", Nw, Np, what);
-        if (!writeDataFile(name, csvTable(rows, cols, value))) return;
+        if (!writeDataFile(name, content)) return;
         saved += (saved.empty() ? ": " : ", ") + std::string(what);
     };
-    save("sinogram", Nw + 1, Np + 1, [](int iw, int ip) { return rdn[iw][ip]; });
-    if (filteredIsCurrent(use_fft)) save("filtered", Nw + 1, Np + 1, [](int iw, int ip) { return fbp[iw][ip]; });
+    save("sinogram", csvTable(Nw + 1, Np + 1, [](int iw, int ip) { return rdn[iw][ip]; }));
+    if (filteredIsCurrent(use_fft))
+        save("filtered", csvTable(Nw + 1, Np + 1, [](int iw, int ip) { return fbp[iw][ip]; }));
     if (reconstructionIsCurrent()) {
-        save("image", height, width, [](int iy, int ix) {
-            const size_t i = (size_t)iy * width + ix;
-            return last_reconstruction.inside[i] ? last_reconstruction.value[i] : 0.0;
-        });
+        save("image", csvTable(height, width, [](int iy, int ix) {
+                 const size_t i = (size_t)iy * width + ix;
+                 return last_reconstruction.inside[i] ? last_reconstruction.value[i] : 0.0;
+             }));
+    }
+    if (const ImageQuality *quality = currentImageQuality()) {
+        std::vector<double> f;
+        std::vector<std::vector<double>> mtf, nps;
+        for (size_t k = 0; k < quality->filters[0].mtf.size(); k++) f.push_back(mtfFrequency((int)k));
+        for (const FilterQuality &filter : quality->filters) mtf.push_back(filter.mtf);
+        save("mtf", filterCurvesTable(f, mtf));
+        f.clear();
+        for (int m = 0; m < kNoiseRings; m++) f.push_back(ringFrequency(m));
+        for (const FilterQuality &filter : quality->filters) nps.push_back(filter.noise.nps);
+        save("nps", filterCurvesTable(f, nps));
     }
     if (saved.empty()) return;
     char status[100];

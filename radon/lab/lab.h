@@ -1,9 +1,12 @@
 // The lab: the filter and noise settings, the sinograms as pictures, the
-// error picture, the data files and the help screen.
+// error picture, the data files, the profile, the measurement of resolution
+// and noise (its computations in image_quality.h), the plots' axes and the
+// help screen.
 #ifndef RADON_LAB_H
 #define RADON_LAB_H
 
 #include <string>
+#include <vector>
 
 #include "reconstruct/reconstruct.h"
 #include "scan/scan.h"
@@ -30,6 +33,40 @@ bool writeDataFile(const char *name, const std::string &content);
 // The RMS error after each SART iteration against that of filtered
 // back-projection of the same sinogram (convergence.cpp).
 void convergencePlot(void);
+
+// "l": the last reconstruction along an image row against the object, on a
+// screen of its own (profile.cpp).
+void showProfile(void);
+// While the profile is on screen, GR_KEY_UP and GR_KEY_DOWN move its row by
+// 10 pixels: true when `key` was one of them. Any other key ends the profile.
+bool profileKey(int key);
+
+// "M": the MTF and the noise power spectrum of every filter on Disk0, on two
+// screens (image_quality.cpp).
+void resolutionAndNoise(void);
+
+// ---------------------------------------------------------------- plots (plot.cpp)
+
+// A round step (1, 2 or 5 times a power of ten) that cuts [0, range] into
+// about `parts` pieces.
+double roundStep(double range, int parts);
+
+// A plot's frame on the canvas, in pixels, and the ranges of its axes.
+struct PlotFrame {
+    double x_low, x_high, y_low, y_high;
+    int left = 64, right = 376, top = 56, bottom = 344;
+    // The canvas column of x, and the row of y clipped to the frame.
+    double px(double x) const;
+    double py(double y) const;
+};
+// Clear the canvas and draw the axes with a number at every step, a faint
+// grid across, and the axes' titles.
+void drawPlotAxes(const PlotFrame &f, double x_step, double y_step, const char *x_title, const char *y_title);
+// Straight lines through the points (x[i], y[i]) in the current colour.
+void drawCurve(const PlotFrame &f, const std::vector<double> &x, const std::vector<double> &y);
+// Row `row` of a legend in the frame's upper right: a piece of line in the
+// current colour, then the text.
+void drawLegendEntry(const PlotFrame &f, int row, const char *text);
 
 // Every key on one screen; the next key brings back the picture before (help.cpp).
 void showHelp(void);

@@ -60,10 +60,8 @@ VECTOR_CLONES static void convolveRow(const double *__restrict in, const double 
     for (int ip = 0; ip <= Np; ip++) out[ip] = sum[ip] / 6.283185307179586;
 }
 
-void getFbp0(void) {
-    if (!have_rdn) getRadon();
-    Pause("Calculating FBP...", 0);
-
+// Filter every projection by direct convolution; with `show`, the progress bar.
+static void convolveRows(bool show) {
     // The kernel depends only on ip - iq: kernel[Np + k] = weight(k dp, dp),
     // with the chosen filter's weight.
     std::vector<double> kernel(2 * Np + 1);
@@ -71,14 +69,21 @@ void getFbp0(void) {
 
     computeRowsInOrder(
         Nw + 1, [&](int iw) { convolveRow(rdn[iw], kernel.data() + Np, fbp[iw]); },
-        drawFilterProgress);
+        [show](int iw) {
+            if (show) drawFilterProgress(iw);
+        });
     recordFiltering(0);
 }
 
-void getFbp1(void) {
-    std::vector<double> re(Np), im(Np);
+void getFbp0(void) {
     if (!have_rdn) getRadon();
     Pause("Calculating FBP...", 0);
+    convolveRows(true);
+}
+
+// Filter every projection by FFT; with `show`, the progress bar.
+static void transformRows(bool show) {
+    std::vector<double> re(Np), im(Np);
     // The chosen filter's response, the same for every row.
     std::vector<double> response(Np);
     for (int ip = 0; ip < Np; ip++) response[ip] = current_filter->response(ip);
@@ -97,8 +102,19 @@ void getFbp1(void) {
         for (int ip = 0; ip < Np; ip++) fbp[iw][(Np / 2 + ip) % Np] = re[ip];
         // The row is periodic; back-projection reads column Np near the upper end.
         fbp[iw][Np] = fbp[iw][0];
-        drawFilterProgress(iw);
+        if (show) drawFilterProgress(iw);
     }
-    SetColoredGray(&C, 1.0);
+    if (show) SetColoredGray(&C, 1.0);
     recordFiltering(1);
+}
+
+void getFbp1(void) {
+    if (!have_rdn) getRadon();
+    Pause("Calculating FBP...", 0);
+    transformRows(true);
+}
+
+void filterQuietly(void) {
+    if (use_fft) transformRows(false);
+    else convolveRows(false);
 }

@@ -45,6 +45,9 @@ bool filteredIsCurrent(int path);
 void filterByChosenPath(void);
 // The same, unless fbp already is the current scan filtered that way.
 void filterUnlessCurrent(void);
+// Filter the sinogram in rdn by the chosen path without the status line and
+// the progress bar, for measurements that show only their result.
+void filterQuietly(void);
 
 // ---------------------------------------------------------------- back-projection (backproject.cpp)
 

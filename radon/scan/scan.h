@@ -117,6 +117,10 @@ void measureRow(uint64_t scan, int iw, double *row);
 
 // Compute the sinogram of the current object, animating the scan.
 void getRadon(void);
+// The sinogram of the current object as getRadon's scan number `scan` would
+// measure it (with that scan's noise), drawing nothing and leaving
+// scan_count alone; currentScan() is then scan + 1, as after that scan.
+void measureSinogram(uint64_t scan);
 // The line-integral demonstration: getRadon drawing every sample point.
 void showIntegral(void);
 // Whether the scan measures row iw (0..Nw) of the sinogram (measurement.cpp);

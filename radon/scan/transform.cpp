@@ -83,6 +83,37 @@ static void drawRayEnds(const Ray &r, double sum) {
              windowX(0.03 * r.x0 + 0.97 * r.x1), windowY(0.03 * r.y0 + 0.97 * r.y1));
 }
 
+// The sinogram of scan `scan` into rdn; with `draw`, each angle's rays as soon as they are measured.
+static void scanRows(uint64_t scan, bool draw) {
+    // Angles are independent: integrate them on two threads, draw in order.
+    const int rays = (Np + kRays) / kRays * kRays; // Np + 1, rounded up to whole groups
+    std::vector<double> sums((size_t)(Nw + 1) * rays);
+    computeRowsInOrder(
+        Nw + 1,
+        [&](int iw) {
+            if (!viewMeasured(iw)) {
+                measureRow(scan, iw, rdn[iw]);
+                return;
+            }
+            RayGroup g;
+            for (int ip0 = 0; ip0 <= Np; ip0 += kRays) {
+                int lo, hi;
+                samplesNearObject(ip0, &lo, &hi);
+                sampleRays(iw, ip0, lo, hi, g);
+                sumRays(g, lo, hi, &sums[(size_t)iw * rays + ip0]);
+            }
+            for (int ip = 0; ip <= Np; ip++) rdn[iw][ip] = sums[(size_t)iw * rays + ip] * dl;
+            measureRow(scan, iw, rdn[iw]);
+        },
+        [&](int iw) {
+            // Views left out are skipped; the detector band shows the ideal integrals.
+            if (!draw || !viewMeasured(iw)) return;
+            ClearCanvas();
+            for (int ip = 0; ip <= Np; ip++) drawRayEnds(ray(iw, ip), sums[(size_t)iw * rays + ip]);
+            FlushBuffer();
+        });
+}
+
 void getRadon(void) {
     const uint64_t scan = scan_count++;
     SetDoubleBuffer(1);
@@ -117,37 +148,17 @@ void getRadon(void) {
             FlushBuffer();
         }
     } else {
-        // Angles are independent: integrate them on two threads, draw in order.
-        const int rays = (Np + kRays) / kRays * kRays; // Np + 1, rounded up to whole groups
-        std::vector<double> sums((size_t)(Nw + 1) * rays);
-        computeRowsInOrder(
-            Nw + 1,
-            [&](int iw) {
-                if (!viewMeasured(iw)) {
-                    measureRow(scan, iw, rdn[iw]);
-                    return;
-                }
-                RayGroup g;
-                for (int ip0 = 0; ip0 <= Np; ip0 += kRays) {
-                    int lo, hi;
-                    samplesNearObject(ip0, &lo, &hi);
-                    sampleRays(iw, ip0, lo, hi, g);
-                    sumRays(g, lo, hi, &sums[(size_t)iw * rays + ip0]);
-                }
-                for (int ip = 0; ip <= Np; ip++) rdn[iw][ip] = sums[(size_t)iw * rays + ip] * dl;
-                measureRow(scan, iw, rdn[iw]);
-            },
-            [&](int iw) {
-                // Views left out are skipped; the detector band shows the ideal integrals.
-                if (!viewMeasured(iw)) return;
-                ClearCanvas();
-                for (int ip = 0; ip <= Np; ip++) drawRayEnds(ray(iw, ip), sums[(size_t)iw * rays + ip]);
-                FlushBuffer();
-            });
+        scanRows(scan, true);
     }
     have_rdn = 1;
     rdn_scan = scan + 1;
     SetDoubleBuffer(0);
+}
+
+void measureSinogram(uint64_t scan) {
+    scanRows(scan, false);
+    have_rdn = 1;
+    rdn_scan = scan + 1;
 }
 
 void showIntegral(void) {

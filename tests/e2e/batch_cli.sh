@@ -100,6 +100,22 @@ check "the ids of SART, the plot and ART run" sh -c "[ $status -eq 0 ] && [ ! -s
     grep -q '^SART: 1 iteration, RMS 0\.[0-9]\{4\}; FBP: RMS 0\.[0-9]\{4\}$' out.txt &&
     grep -q '^ART: RMS error 0\.[0-9]\{4\}$' out.txt"
 
+# Image quality: the profile and "M" by their ids; "d" writes the curves
+# while they belong to the settings (not after a new noise setting).
+"$RADON" --batch "{108}{77}{3103}d Md" >out.txt 2>err.txt; status=$?
+check "the profile, then ten numbers before each screen's status line" sh -c "[ $status -eq 0 ] && [ ! -s err.txt ] &&
+    grep -qx 'Profile at y = 0.00: RMS error 0\.[0-9]\{4\}' out.txt &&
+    [ \$(grep -c '^MTF50 [A-Za-z-]*: [0-9.]*$' out.txt) -eq 10 ] &&
+    [ \$(grep -c '^Noise SD [A-Za-z-]*: 0\.[0-9]\{4\}$' out.txt) -eq 10 ] &&
+    grep -q '^MTF50 [0-9.]* cycles per unit (Shepp-Logan). Hit Return to Continue.$' out.txt &&
+    grep -qx 'Noise SD 0\.[0-9]\{4\} at 10000 photons per ray (Shepp-Logan)' out.txt"
+check "the curves' files only after the measurement of the settings in effect" sh -c '
+    [ $(grep -cx "Saved 60x128-\*.csv: sinogram" out.txt) -eq 1 ] &&
+    grep -qx "Saved 60x128-\*.csv: sinogram, mtf, nps" out.txt &&
+    head -n1 60x128-mtf.csv | grep -qx "f,Shepp-Logan,Ram-Lak,Cosine,Hamming,Hann" &&
+    [ $(wc -l <60x128-mtf.csv) -eq 215 ] && [ $(wc -l <60x128-nps.csv) -eq 34 ]'
+rm -f ./*.csv
+
 for bad in "--batch {3005}" "--seed" "--seed -1" "--seed 18446744073709551616" "--seed 1x"; do
     # shellcheck disable=SC2086
     "$RADON" $bad >out.txt 2>err.txt; status=$?

@@ -8,7 +8,7 @@ count reaches a thousand in minutes) and sometimes ends with "q" and steps that
 must not run. Every process must exit 0 within its time limit with nothing on
 stderr (a sanitizer report lands there), and leave exactly the files its saves
 name, each a valid 400 x 400 24-bit BMP (and the data files of "d": always the
-sinogram, the filtered sinogram and image when they are current). Then garbage command lines must
+sinogram, the filtered sinogram, image and the curves of "M" when they are current). Then garbage command lines must
 be refused with status 2 and the usage, unless they are well-formed and ask for --help or --version.
 
 The sequences depend only on the seed and the counts, so a failure is
@@ -51,7 +51,8 @@ MAX_STEPS = 6
 # draw every pixel many times, slow under the sanitizers, and so does any
 # key not named here.
 CHEAP_KEYS = {b"h": 3, b"r": 3, b"R": 3, b"f": 3, b"F": 3, b"s": 3,
-              b"i": 2, b"c": 2, b"S": 2, b"k": 2, b"n": 2, b"d": 2, b"v": 2, b"g": 2, b"b": 2, b"m": 2}
+              b"i": 2, b"c": 2, b"S": 2, b"k": 2, b"n": 2, b"d": 2, b"v": 2, b"g": 2, b"b": 2, b"m": 2,
+              b"l": 2}
 KEY_WEIGHTS = [CHEAP_KEYS.get(bytes([key]), 1) for key in KEYS]
 GRIDS = {1001: (30, 64), 1002: (60, 128), 1003: (100, 256), 1004: (200, 512)}
 # Big grids take seconds per demonstration under the sanitizers: mostly small ones.
@@ -127,7 +128,7 @@ def make_processes(seed, sequences, per_process):
                 if b in (b"d", b"{100}"):
                     name = "%dx%d-%%s.csv" % GRIDS[grid]
                     p.files.add(name % "sinogram")
-                    p.optional.update({name % "filtered", name % "image"})
+                    p.optional.update({name % what for what in ("filtered", "image", "mtf", "nps")})
             p.sequences += 1
             made += 1
         if rng.random() < 0.1:

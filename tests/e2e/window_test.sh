@@ -16,12 +16,23 @@ fourier=$(batch_picture "z" fourier.bmp)
 disk=$(batch_picture "R{2001}" disk.bmp)
 sum=$(batch_picture "{2001}a" sum.bmp)
 scan=$(batch_picture "{2001}r" scan.bmp)
+profile=$(batch_picture "l" profile.bmp)
 
 check "the window opens" start_radon
 check "it shows the phantom" wait_for_picture "$phantom" 10
 
 xdotool type --window "$WIN" R
 check "R shows the reconstruction" wait_for_picture "$reconstruction" 30
+
+# "l": the profile; Down moves its row, Up brings it back.
+xdotool type --window "$WIN" l
+check "l shows the profile" wait_for_picture "$profile" 10
+xdotool key Down
+sleep 1
+screenshot "$work/down.png"
+check "Down moves the profile's row" [ "$(pixels_differing "$work/down.png" "$profile")" != 0 ]
+xdotool key Up
+check "Up brings it back" wait_for_picture "$profile" 10
 
 # "z": the slices at the teaching pace, then two waits for Return.
 xdotool type --window "$WIN" z

@@ -458,6 +458,24 @@ async function main() {
             await waitForPicture(page, `the button ${id} shows ${what} as the native program draws it`, 60000);
         }
 
+        // The measurements by their buttons: the profile, moved down and back
+        // up by the page's Up and Down, and "M" through its wait.
+        await (await shownButton(page, 108)).click();
+        history += ' {108}';
+        const profile = nativePicture(history);
+        await expectPicture(page, profile);
+        await waitForPicture(page, 'the button 108 shows the profile as the native program draws it', 20000);
+        await waitForChange(page, 'the "Profile down" button moves its row', () => button(page, 258).click());
+        await expectPicture(page, profile);
+        await button(page, 257).click();
+        await waitForPicture(page, '"Profile up" brings it back', 10000);
+        await (await shownButton(page, 77)).click();
+        await button(page, 13).click();
+        history += ' {77}';
+        await expectPicture(page, nativePicture(history));
+        await waitForPicture(page, 'the button 77 ends, after "Continue", on the native picture of the noise spectra',
+                             60000);
+
         await (await shownButton(page, 'k'.charCodeAt(0))).click();
         check('the filter group\'s "Next" button steps to Ram-Lak', await marked(page, 3001));
 

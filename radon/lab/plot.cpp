@@ -1,0 +1,63 @@
+// Plots of curves: a frame with numbered axes, curves clipped to it, and a legend.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "lab/lab.h"
+
+double roundStep(double range, int parts) {
+    const double raw = range / parts;
+    const double unit = pow(10, floor(log10(raw)));
+    for (double m : {1.0, 2.0, 5.0})
+        if (m * unit >= raw) return m * unit;
+    return 10 * unit;
+}
+
+double PlotFrame::px(double x) const { return left + (right - left) * (x - x_low) / (x_high - x_low); }
+
+double PlotFrame::py(double y) const {
+    return bottom - (bottom - top) * (std::clamp(y, y_low, y_high) - y_low) / (y_high - y_low);
+}
+
+// A number of an axis with as many decimals as its step needs.
+static const char *axisNumber(char *out, size_t size, double v, double step) {
+    const int decimals = std::max(0, (int)ceil(-log10(step) - 1e-9));
+    // -0.0 would print as "-0".
+    std::snprintf(out, size, "%.*f", decimals, fabs(v) < step / 2 ? 0.0 : v);
+    return out;
+}
+
+void drawPlotAxes(const PlotFrame &f, double x_step, double y_step, const char *x_title, const char *y_title) {
+    ClearCanvas();
+    SetLineWidth(0);
+    char number[32];
+    for (double v = ceil(f.y_low / y_step - 1e-9) * y_step; v <= f.y_high + y_step / 2; v += y_step) {
+        SetColoredGray(&C, 0.2);
+        DrawLine(f.left, f.py(v), f.right, f.py(v));
+        SetColoredGray(&C, 0.7);
+        axisNumber(number, sizeof number, v, y_step);
+        DrawString(f.left - 6 - 7 * (double)strlen(number), f.py(v) + 5, number);
+    }
+    for (double v = ceil(f.x_low / x_step - 1e-9) * x_step; v <= f.x_high + x_step / 100; v += x_step) {
+        SetColoredGray(&C, 0.7);
+        DrawLine(f.px(v), f.bottom, f.px(v), f.bottom + 5);
+        axisNumber(number, sizeof number, v, x_step);
+        DrawString(f.px(v) - 3.5 * strlen(number), f.bottom + 19, number);
+    }
+    SetColoredGray(&C, 0.7);
+    DrawLine(f.left, f.bottom, f.right + 1, f.bottom);
+    DrawLine(f.left, f.top - 4, f.left, f.bottom + 1);
+    DrawString(f.left - 40, f.top - 14, y_title);
+    DrawString((f.left + f.right) / 2 - 3.5 * strlen(x_title), f.bottom + 40, x_title);
+}
+
+void drawCurve(const PlotFrame &f, const std::vector<double> &x, const std::vector<double> &y) {
+    for (size_t i = 1; i < x.size(); i++) DrawLine(f.px(x[i - 1]), f.py(y[i - 1]), f.px(x[i]), f.py(y[i]));
+}
+
+void drawLegendEntry(const PlotFrame &f, int row, const char *text) {
+    const double y = f.top + 10 + 15 * row;
+    DrawLine(f.right - 180, y - 4, f.right - 160, y - 4);
+    DrawString(f.right - 154, y + 1, text);
+}

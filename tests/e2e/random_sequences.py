@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Random command sequences through `radon --batch`, meant for the sanitizer build.
 
-Each sequence is 1 to 6 steps: every key of the command table (also as its
+Each sequence is 1 to 5 steps: every key of the command table (also as its
 {id} where it has one), grid and object choices, control characters, unknown
 bytes, blanks and saves. A process runs several sequences one after the other (so that the
 count reaches a thousand in minutes) and sometimes ends with "q" and steps that
@@ -46,7 +46,7 @@ def command_keys():
 KEYS, KEYS_WITHOUT_ID = command_keys()
 # Short enough that a thousand sequences with SART, ART and the convergence
 # plot among the keys take no longer than before they were.
-MAX_STEPS = 6
+MAX_STEPS = 5
 # Cheap commands come often; the demonstrations and the iterative methods
 # draw every pixel many times, slow under the sanitizers, and so does any
 # key not named here.

@@ -68,6 +68,11 @@ void Pause(const char *str, int pause);
 // (batch_silent).
 enum { batch_printing = 1, batch_silent = 2 };
 extern int batch_mode;
+// A progress text that changes every frame of an animation: on the window's
+// status line only, since batch mode prints no frames.
+inline void showProgress(const char *text) {
+    if (!batch_mode) Pause(text, 0);
+}
 // Pictures held on screen for the teaching pace (window only); 0 in batch.
 void teachingPause(double seconds);
 

@@ -413,7 +413,7 @@ async function main() {
         await waitForChange(page, '"a" shows its first picture and waits', () => page.keyboard.press('a'));
         history += ' a {1001}';
         await expectPicture(page, nativePicture(history));
-        await page.locator('#continue').click();
+        await button(page, 13).click();
         const left = await clientPoint(page, 100, 100);
         await page.mouse.click(left.x, left.y);
         for (const k of ['ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowRight', 'Enter'])
@@ -470,7 +470,7 @@ async function main() {
         await button(page, 257).click();
         await waitForPicture(page, '"Profile up" brings it back', 10000);
         await (await shownButton(page, 77)).click();
-        await page.locator('#continue').click();
+        await button(page, 13).click();
         history += ' {77}';
         await expectPicture(page, nativePicture(history));
         await waitForPicture(page, 'the button 77 ends, after "Continue", on the native picture of the noise spectra',
@@ -619,7 +619,7 @@ async function main() {
             .match(/^## /gm) || []).length;
         await expectPicture(page, nativePicture('h i r'));
         // The second step waits at its first angle: one Next serves that wait.
-        const next = page.locator('#lessons button[data-id="13"]'), back = page.locator('#lessons button[data-id="8"]');
+        const next = page.locator('#lesson-next'), back = page.locator('#lesson-back');
         for (let i = 0; i < 4; i++) await next.click();
         check('Next four times plays the third step', await heading(`Step 3 of ${steps}: The scan`));
         await waitForPicture(page, '... whose picture is the native one', 30000);

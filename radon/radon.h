@@ -65,6 +65,11 @@ void Pause(const char *str, int pause);
 // Batch mode: waits of the status line end at once and every status
 // message is also printed on standard output.
 extern int batch_mode;
+// A progress text that changes every frame of an animation: on the window's
+// status line only, since batch mode prints no frames.
+inline void showProgress(const char *text) {
+    if (!batch_mode) Pause(text, 0);
+}
 // Pictures held on screen for the teaching pace (window only); 0 in batch.
 void teachingPause(double seconds);
 

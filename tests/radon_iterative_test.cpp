@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "radon_test_canvas.h"
@@ -174,6 +175,22 @@ TEST_F(Iterative, ArtSweepMatchesTheRaysOfItsLastAngle) {
     EXPECT_LT(last.worst, 0.05);
     EXPECT_LT(last.mean, 0.004);
     EXPECT_GT(middle.mean, 4 * last.mean);
+}
+
+// A blank object: every error is 0, and the plot still has an axis to put
+// its point on (the point is green, inside the frame).
+TEST_F(Iterative, ConvergencePlotOfABlankObjectShowsItsOneIteration) {
+    head = [](double, double) { return 0.0; };
+    getRadon();
+    testing::internal::CaptureStdout();
+    sartIteration();
+    convergencePlot();
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(out.ends_with("SART: 1 iteration, RMS 0.0000; FBP: RMS 0.0000\n")) << out;
+    int green_pixels = 0;
+    for (int iy = 56; iy <= 344; iy++)
+        for (int ix = 64; ix <= 376; ix++) green_pixels += GetWindowPixel(ix, iy) == 0x00FF00u;
+    EXPECT_GT(green_pixels, 0);
 }
 
 } // namespace

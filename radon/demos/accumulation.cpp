@@ -83,7 +83,7 @@ void accumulation(double **dat, double r1, double r2) {
     for (int ix = 0; ix < width; ix++) xs[ix] = pixelX(ix);
     for (int iy = 0; iy < height; iy++) ys[iy] = pixelY(iy);
 
-    const double angle = current_views->step * dw; // dw exactly for all views
+    const double angle = viewWeight(); // dw exactly for all views
     const int n = accumulatedAngles();
     // A fan's smears as bright as the parallel ones: a full turn sums twice
     // the views, so a filtered one is weighed by 2 / L^2, a raw one by
@@ -110,7 +110,7 @@ void accumulation(double **dat, double r1, double r2) {
         if (iw == 0) Pause("Hit return to continue.", 1);
 
         // At the last angle about dw times the sum: the reconstruction's scale
-        // (step dw with sparse views, as "R" weighs them).
+        // (sparse views weighed as "R" weighs them).
         for (int iy = 0; iy < height; iy++) {
             for (int ix = 0; ix < width; ix++) {
                 SetColoredGray(&C, 2 * (n * ((r2 * abuf[ix][iy]) * angle * scale)) / (iw + n));

@@ -52,7 +52,8 @@ Spectrum projectionSpectra(void);
 // grid, centre at the middle, at [(my mod Np) * Np + (mx mod Np)].
 Spectrum objectSpectrum(void);
 // The slice that holds the frequencies at angle phi = atan2(my, mx): the
-// nearest angle iw, and -1 when the frequency lies on its negative side.
+// nearest measured angle iw (the lower on a tie) within half the views'
+// step, else -1; sign -1 when the frequency lies on its negative side.
 struct SliceSide {
     int iw;
     int sign;

@@ -69,21 +69,30 @@ void drawObjectSpectrum(double M) {
     }
 }
 
-// The direct Fourier reconstruction g as the last reconstruction: each
-// pixel inside the disc takes g at the nearest grid point.
-static Reconstruction directReconstruction(const std::vector<double> &g) {
+// g at the world point (x, y), read bilinearly between the four grid points
+// around it. The nearest grid point alone would move an edge that falls
+// between two grid points by up to half a step, onto the pixels beside it.
+static double directValueAt(const std::vector<double> &g, double x, double y) {
     const int K = Np / 2;
+    const double u = x / dp + K, v = y / dp + K;
+    const int j = std::clamp((int)floor(u), 0, Np - 2), k = std::clamp((int)floor(v), 0, Np - 2);
+    const double a = u - j, b = v - k;
+    const double *row = &g[(size_t)k * Np + j], *next = row + Np;
+    return (1 - b) * ((1 - a) * row[0] + a * row[1]) + b * ((1 - a) * next[0] + a * next[1]);
+}
+
+// The direct Fourier reconstruction g as the last reconstruction.
+static Reconstruction directReconstruction(const std::vector<double> &g) {
     Reconstruction r{.source = {.scan = currentScan(), .filter = nullptr, .use_fft = 0},
                      .inside = std::vector<char>((size_t)width * height),
                      .value = std::vector<double>((size_t)width * height)};
     for (int iy = 0; iy < height; iy++) {
         const double y = pixelY(iy);
-        const int k = std::clamp((int)floor(y / dp + K + 0.5), 0, Np - 1);
         for (int ix = 0; ix < width; ix++) {
             const double x = pixelX(ix);
             const size_t i = (size_t)iy * width + ix;
             r.inside[i] = x * x + y * y < 9.0;
-            if (r.inside[i]) r.value[i] = g[(size_t)k * Np + std::clamp((int)floor(x / dp + K + 0.5), 0, Np - 1)];
+            if (r.inside[i]) r.value[i] = directValueAt(g, x, y);
         }
     }
     return r;
@@ -104,16 +113,20 @@ void fourierSlice(void) {
     const std::vector<double> magnitude = magnitudes(P);
     const double M = *std::max_element(magnitude.begin(), magnitude.end());
 
+    int measured = 0;
+    for (int iw = 0; iw < Nw; iw++) measured += viewMeasured(iw);
     SetDoubleBuffer(1);
     ClearCanvas();
-    for (int iw = 0; iw < Nw; iw++) {
+    for (int iw = 0, drawn = 0; iw < Nw; iw++) {
         if (!viewMeasured(iw)) continue;
         drawSlice(magnitude, M, iw);
-        std::snprintf(status, sizeof status, "Fourier slice: angle %d of %d", iw + 1, Nw);
-        Pause(status, 0);
-        teachingPause(fill_seconds / Nw);
+        std::snprintf(status, sizeof status, "Fourier slice: angle %d of %d", ++drawn, measured);
+        showProgress(status);
+        teachingPause(fill_seconds / measured);
     }
-    Pause("Fourier slices of every projection. Hit Return to Continue.", 1);
+    Pause(measured == Nw ? "Fourier slices of every projection. Hit Return to Continue."
+                         : "Fourier slices of every measured projection. Hit Return to Continue.",
+          1);
 
     drawObjectSpectrum(M);
     Pause("The object's 2-D spectrum: the slices lie on it. Hit Return to Continue.", 1);

@@ -82,13 +82,27 @@ Spectrum objectSpectrum(void) {
     return F;
 }
 
+// Whether slice iw = 0..Nw holds measured values; angle Nw is angle 0.
+static bool sliceMeasured(int iw) { return viewMeasured(iw == Nw ? 0 : iw); }
+
 SliceSide sliceAt(double phi) {
     int sign = 1;
     if (phi < 0) {
         phi += 3.141592653589793;
         sign = -1;
     }
-    int iw = (int)floor(phi / dw + 0.5);
+    const double x = phi / dw;
+    int iw = (int)floor(x + 0.5);
+    if (!sliceMeasured(iw)) {
+        // Between measured angles: the nearer (the lower on a tie), when
+        // within half the step of views left out evenly; none in the
+        // missing wedge of a limited angle.
+        int below = (int)floor(x), above = (int)ceil(x);
+        while (!sliceMeasured(below)) below--;
+        while (!sliceMeasured(above)) above++;
+        iw = x - below <= above - x ? below : above;
+        if (fabs(x - iw) > current_views->step / 2.0) return {-1, sign};
+    }
     // Nearer the half-turn than the last angle: the first angle, seen from the other side.
     if (iw == Nw) {
         iw = 0;
@@ -116,7 +130,7 @@ std::vector<double> directFourier(const Spectrum &P) {
                 const double rho = sqrt((double)(mx * mx + my * my));
                 const SliceSide side = sliceAt(atan2((double)my, (double)mx));
                 const double m = side.sign * rho;
-                if (fabs(m) > K - 1) continue;
+                if (side.iw < 0 || fabs(m) > K - 1) continue;
                 const SlicePoint p = slicePoint(side.iw, m);
                 re[frequencyIndex(mx)] = (1 - p.t) * P.re[p.a] + p.t * P.re[p.b];
                 im[frequencyIndex(mx)] = (1 - p.t) * P.im[p.a] + p.t * P.im[p.b];

@@ -24,8 +24,12 @@ static void drawPlot(const std::vector<double> &errors, double fbp_rms) {
     const double x_step = std::max(1.0, roundStep(std::max(5, K + 1), 8));
     const double x_top = ceil(std::max(5, K + 1) / x_step) * x_step;
     const double largest = std::max(fbp_rms, *std::max_element(errors.begin(), errors.end()));
-    const double y_step = roundStep(largest > 0 ? 1.1 * largest : 1, 5);
-    const double y_top = ceil(1.1 * largest / y_step) * y_step;
+    // A blank or dim object still gets an axis, down to the status line's last digit.
+    const double range = std::max(1.1 * largest, 0.001);
+    const double y_step = roundStep(range, 5);
+    const double y_top = ceil(range / y_step) * y_step;
+    // Enough decimals that the numbers differ: one more for each tenfold smaller step.
+    const int decimals = std::max(1, (int)ceil(-log10(y_step) - 1e-9));
     auto px = [&](double it) { return left + (right - left) * it / x_top; };
     auto py = [&](double rms) { return bottom - (bottom - top) * std::min(rms, y_top) / y_top; };
 
@@ -37,7 +41,7 @@ static void drawPlot(const std::vector<double> &errors, double fbp_rms) {
         SetColoredGray(&C, 0.2);
         DrawLine(left, py(v), right, py(v));
         SetColoredGray(&C, 0.7);
-        std::snprintf(number, sizeof number, y_step >= 0.1 ? "%.1f" : y_step >= 0.01 ? "%.2f" : "%.3f", v);
+        std::snprintf(number, sizeof number, "%.*f", decimals, v);
         DrawString(left - 6 - 7 * (double)strlen(number), py(v) + 5, number);
     }
     for (double it = 0; it <= x_top + x_step / 2; it += x_step) {
@@ -68,6 +72,14 @@ static void drawPlot(const std::vector<double> &errors, double fbp_rms) {
     for (int i = 1; i < K; i++) DrawLine(px(i), py(errors[i - 1]), px(i + 1), py(errors[i]));
     SetLineWidth(0);
     for (int i = 0; i < K; i++) FillRectangle(px(i + 1) - 2, py(errors[i]) - 2, px(i + 1) + 3, py(errors[i]) + 3);
+
+    // The iteration with the lowest error (the first of equals): where to stop.
+    const int best = (int)(std::min_element(errors.begin(), errors.end()) - errors.begin());
+    SetColoredGray(&C, 1.0);
+    DrawRectangle(px(best + 1) - 5, py(errors[best]) - 5, px(best + 1) + 6, py(errors[best]) + 6);
+    DrawRectangle(right - 95, bottom + 30, right - 84, bottom + 41);
+    std::snprintf(number, sizeof number, "lowest: %d", best + 1);
+    DrawString(right - 77, bottom + 40, number);
 }
 
 void convergencePlot(void) {
@@ -79,7 +91,7 @@ void convergencePlot(void) {
     FlushBuffer();
     SetDoubleBuffer(0);
     char status[100];
-    std::snprintf(status, sizeof status, "SART: %d iterations, RMS %.4f; FBP: RMS %.4f", (int)errors.size(),
-                  errors.back(), fbp_rms);
+    std::snprintf(status, sizeof status, "SART: %d iteration%s, RMS %.4f; FBP: RMS %.4f", (int)errors.size(),
+                  errors.size() == 1 ? "" : "s", errors.back(), fbp_rms);
     Pause(status, 0);
 }

@@ -91,8 +91,8 @@ static void backProjectRowOf(double **filtered, bool fan, int iy, char *in, doub
     // nor do views left out (their rows are 0).
     for (int iw = 0; iw < Nw; iw++)
         if (viewMeasured(iw)) backProjectAngle(iw, filtered[iw], first, end, xs.data(), y, fn);
-    // A sparse view stands for `step` angles (1 * dw is dw exactly).
-    const double angle = current_views->step * dw;
+    // A sparse view stands for the angles up to the next measured one.
+    const double angle = viewWeight();
     for (int ix = first; ix < end; ix++) fn[ix] = fn[ix] * angle;
 }
 

@@ -111,9 +111,9 @@ void fanBackProjectRow(double **filtered, int first, int end, const double *xs, 
             fanBackProjectView(angles.c[opposite], angles.s[opposite], dgamma, filtered[opposite], first, end, xs, y,
                                fn);
     }
-    // A sparse view stands for `step` views, as in "R"; the short scan's
-    // weights count each ray once, the full turn counts it twice.
-    const double angle = current_views->step * dw;
+    // Sparse views weighed as in "R"; the short scan's weights count each
+    // ray once, the full turn counts it twice.
+    const double angle = viewWeight();
     for (int ix = first; ix < end; ix++) {
         fn[ix] = fn[ix] * angle;
         if (current_scanner->short_scan) fn[ix] = fn[ix] * 2;

@@ -287,23 +287,26 @@ void sartIteration(void) {
     const std::vector<int> order = spreadOrder();
     // About two seconds an iteration in the window.
     const double hold = std::min(0.05, 2.0 / Nw);
+    const int iteration = (int)sart.errors.size() + 1;
+    char status[100];
     SetDoubleBuffer(1);
     if (batch_mode) {
         // Only the final picture.
         sartAngles(sart.image, order.data(), (int)order.size());
         drawReconstruction(sart.image.result());
     } else {
-        for (const int iw : order) {
-            sartUpdate(sart.image, iw);
-            drawReconstruction(sart.image.result());
+        for (size_t k = 0; k < order.size(); k++) {
+            sartUpdate(sart.image, order[k]);
+            drawReconstructionValues(sart.image.result());
+            std::snprintf(status, sizeof status, "SART iteration %d: angle %d of %d", iteration, (int)k + 1,
+                          (int)order.size());
+            showProgress(status); // shows the frame with its status line
             teachingPause(hold);
         }
     }
     SetDoubleBuffer(0);
     last_reconstruction = sart.image.result();
     sart.errors.push_back(rmsError(last_reconstruction));
-    char status[100];
-    std::snprintf(status, sizeof status, "SART iteration %d: RMS error %.4f", (int)sart.errors.size(),
-                  sart.errors.back());
+    std::snprintf(status, sizeof status, "SART iteration %d: RMS error %.4f", iteration, sart.errors.back());
     Pause(status, 0);
 }

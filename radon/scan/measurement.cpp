@@ -38,6 +38,16 @@ bool viewMeasured(int iw) {
     return iw % current_views->step == 0 && (current_views->degrees >= 180 || iw * 180 <= current_views->degrees * Nw);
 }
 
+double viewWeight(void) {
+    const int step = current_views->step;
+    // A short scan's views do not close a circle, and its end views carry no
+    // weight: each measured view stands for `step` views.
+    if (current_scanner->short_scan) return step * dw;
+    const int views = current_scanner->fan ? fanViews(current_scanner) : Nw, measured = (views + step - 1) / step;
+    // views / measured first: it is step exactly when step divides the views.
+    return views / (double)measured * dw;
+}
+
 // exp and log of our own, so that every platform measures the same bits.
 double beamTransmission(double p) {
     if (!current_beam->polychromatic) return portableExp(-p);

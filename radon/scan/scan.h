@@ -162,5 +162,11 @@ void showIntegral(void);
 // Whether the scan measures row iw (0..Nw) of the sinogram (measurement.cpp);
 // rows it leaves out hold 0, and methods that visit the angles one by one skip them.
 bool viewMeasured(int iw);
+// The angle a measured view stands for in a back-projection: dw V / n, V
+// the views of a turn (Nw, or a fan's full 2 Nw) and n those of them that
+// views left out evenly measure, so that the views still cover the turn
+// (step dw when step divides V; step dw on a short scan). A limited angle
+// measures every row up to its end and stays uncompensated: dw.
+double viewWeight(void);
 
 #endif

@@ -77,9 +77,9 @@ check "{106} ends with the rebinned reconstruction's error; i sets parallel rays
 rm -f ./*.csv
 
 "$RADON" --batch "{1002} {122} s" >out.txt 2>err.txt; status=$?
-check "{122}, the Fourier slice, ends with the direct reconstruction's error and saves it" \
+check "{122}, the Fourier slice, prints no frame's progress, ends with the direct reconstruction's error and saves it" \
     sh -c "[ $status -eq 0 ] && [ ! -s err.txt ] && [ -f 60x128.bmp ] &&
-        [ \$(grep -c '^Fourier slice: angle [0-9]* of 60$' out.txt) -eq 60 ] &&
+        ! grep -q '^Fourier slice: angle' out.txt &&
         grep -qx 'Direct Fourier reconstruction: RMS error 0\.[0-9]\{4\}' out.txt"
 rm -f 60x128.bmp
 
@@ -110,7 +110,7 @@ check "and its image is written" sh -c 'grep -qx "Saved 60x128-\*.csv: sinogram,
 rm -f ./*.csv
 "$RADON" --batch "{73}{69}{65}" >out.txt 2>err.txt; status=$?
 check "the ids of SART, the plot and ART run" sh -c "[ $status -eq 0 ] && [ ! -s err.txt ] &&
-    grep -q '^SART: 1 iterations, RMS 0\.[0-9]\{4\}; FBP: RMS 0\.[0-9]\{4\}$' out.txt &&
+    grep -q '^SART: 1 iteration, RMS 0\.[0-9]\{4\}; FBP: RMS 0\.[0-9]\{4\}$' out.txt &&
     grep -q '^ART: RMS error 0\.[0-9]\{4\}$' out.txt"
 
 # Image quality: the profile and "M" by their ids; "d" writes the curves

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Random command sequences through `radon --batch`, meant for the sanitizer build.
 
-Each sequence is 1 to 8 steps: the keys of the command table (also as their
-{id}), the lab's keys, grid and object choices, control characters, unknown
+Each sequence is 1 to 5 steps: every key of the command table (also as its
+{id} where it has one), grid and object choices, control characters, unknown
 bytes, blanks and saves. A process runs several sequences one after the other (so that the
 count reaches a thousand in minutes) and sometimes ends with "q" and steps that
 must not run. Every process must exit 0 within its time limit with nothing on
@@ -23,6 +23,7 @@ import argparse
 import concurrent.futures
 import os
 import random
+import re
 import shutil
 import struct
 import subprocess
@@ -30,11 +31,29 @@ import sys
 import tempfile
 import time
 
-KEYS = b"hrRicaofFsSkned?vgbmzlMpj"
-# The demonstrations draw every pixel many times: slow under the sanitizers.
-KEY_WEIGHTS = [3, 3, 3, 2, 2, 1, 1, 3, 3, 3, 2, 2, 2, 1, 2, 1, 2, 2, 2, 2, 1, 2, 1, 2, 1]
-# Keys without a menu entry, so without an {id}.
-KEYS_WITHOUT_ID = b"knvgbp"
+
+
+def command_keys():
+    """Every key of the program's command table but "q" (which ends a run), and
+    those of them without a menu id (the lists' keys)."""
+    table = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "radon", "app", "commands.cpp")
+    with open(table, encoding="utf-8") as f:
+        rows = re.findall(r"\.key = '(.)'(, \.id = )?", f.read())
+    keys = bytes(ord(key) for key, _ in rows if key != "q")
+    return keys, bytes(ord(key) for key, has_id in rows if not has_id)
+
+
+KEYS, KEYS_WITHOUT_ID = command_keys()
+# Short enough that a thousand sequences with SART, ART and the convergence
+# plot among the keys take no longer than before they were.
+MAX_STEPS = 5
+# Cheap commands come often; the demonstrations and the iterative methods
+# draw every pixel many times, slow under the sanitizers, and so does any
+# key not named here.
+CHEAP_KEYS = {b"h": 3, b"r": 3, b"R": 3, b"f": 3, b"F": 3, b"s": 3,
+              b"i": 2, b"c": 2, b"S": 2, b"k": 2, b"n": 2, b"d": 2, b"v": 2, b"g": 2, b"b": 2, b"m": 2,
+              b"l": 2}
+KEY_WEIGHTS = [CHEAP_KEYS.get(bytes([key]), 1) for key in KEYS]
 GRIDS = {1001: (30, 64), 1002: (60, 128), 1003: (100, 256), 1004: (200, 512)}
 # Big grids take seconds per demonstration under the sanitizers: mostly small ones.
 GRID_WEIGHTS = {1001: 30, 1002: 8, 1003: 2, 1004: 1}
@@ -98,7 +117,7 @@ def make_processes(seed, sequences, per_process):
         p = Process(len(processes))
         grid = 1002
         for _ in range(min(per_process, sequences - made)):
-            for n in range(rng.randint(1, 8)):
+            for n in range(rng.randint(1, MAX_STEPS)):
                 # Half the sequences start on a grid of their own.
                 b, grid = step(rng, grid, n == 0 and rng.random() < 0.5)
                 p.commands += b

@@ -488,6 +488,9 @@ async function main() {
         await key('m b R', 'metal, polychromatic beam, every 2nd view: "R" is the native picture');
         check('the page marks the metal insert on and the polychromatic beam',
               (await marked(page, 109)) && (await marked(page, 3401)));
+        check('a toggle on is not named as its group\'s choice', await page.evaluate(() =>
+            document.querySelector('#controls button[data-id="109"]').closest('details')
+                .querySelector(':scope > summary > .chosen').textContent === ''));
 
         // The fan-beam scanner: its group's "Next" steps to the full turn, and
         // "Fan to parallel", its two waits ended by "Continue", ends on the

@@ -89,6 +89,21 @@ TEST_F(Fan, FullTurnOfACentredDiskIsFlatInside) {
     EXPECT_LT(high, 1.05);
 }
 
+// Without a window the scan ends on the picture the window ends on, so that
+// a lesson's step looks the same in the window, after going back and in the handout.
+TEST_F(Fan, ScanWithoutAWindowLeavesItsLastFrame) {
+    current_scanner = &scanner_choices[1];
+    drawHead();
+    std::vector<uint32_t> before;
+    for (int iy = 0; iy < height; iy++)
+        for (int ix = 0; ix < width; ix++) before.push_back(GetBackPixel(ix, iy));
+    getRadon();
+    int changed = 0;
+    for (int iy = 0; iy < height; iy++)
+        for (int ix = 0; ix < width; ix++) changed += GetBackPixel(ix, iy) != before[(size_t)iy * width + ix];
+    EXPECT_GT(changed, width * height / 4);
+}
+
 TEST_F(Fan, HeadErrorsOfTheThreeFanScanners) {
     // Near 0.068, 0.076 and 0.27: without weights the rays measured twice count twice.
     const double most[] = {0.072, 0.08, 1}, least[] = {0.064, 0.072, 0.2};

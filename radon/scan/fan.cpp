@@ -99,6 +99,9 @@ void fanScanRows(uint64_t scan, bool draw) {
     const int rays = (Np + kRays) / kRays * kRays; // Np + 1, rounded up to whole groups
     std::vector<double> sums((size_t)views * rays);
     const std::vector<double> object = draw ? halfScaleObject() : std::vector<double>();
+    // Without a window only the last view is drawn: the picture the window ends on.
+    int last = views - 1;
+    while (last > 0 && !viewMeasured(last)) last--;
     // Views are independent: integrated on two threads, drawn in order.
     computeRowsInOrder(
         views,
@@ -121,14 +124,14 @@ void fanScanRows(uint64_t scan, bool draw) {
             measureRow(scan, k, rdn[k]);
         },
         [&](int k) {
-            if (draw && viewMeasured(k)) drawFanView(object, k, &sums[(size_t)k * rays]);
+            if (draw && viewMeasured(k) && (!batch_mode || k == last)) drawFanView(object, k, &sums[(size_t)k * rays]);
         });
 }
 
 void fanScan(void) {
     const uint64_t scan = scan_count++;
     SetDoubleBuffer(1);
-    fanScanRows(scan, !batch_mode);
+    fanScanRows(scan, true);
     have_rdn = 1;
     rdn_scan = scan + 1;
     SetDoubleBuffer(0);

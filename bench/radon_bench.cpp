@@ -271,9 +271,7 @@ static void BM_lessonGoingBack(benchmark::State &state) {
     batch_mode = batch_silent;
     for (auto _ : state) {
         startAfresh();
-        drawHead();
-        for (size_t k = 0; k + 1 < course.steps.size(); k++)
-            for (const BatchStep &command : course.steps[k].steps) actionfunc(command.code);
+        for (size_t k = 0; k + 1 < course.steps.size(); k++) runCommands(course.steps[k]);
     }
     batch_mode = 0;
     startAfresh();

@@ -91,8 +91,7 @@ void runFromStart(const std::string &commands) {
     std::string error;
     ASSERT_TRUE(parseCommands(commands, &steps, &error)) << error;
     startAfresh();
-    drawHead();
-    for (const BatchStep &step : steps) actionfunc(step.code);
+    runCommands({.title = "", .commands = commands, .steps = steps, .caption = {}});
 }
 
 // Going back runs the earlier steps again from the start: whatever was done

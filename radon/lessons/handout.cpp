@@ -71,9 +71,8 @@ int writeHandout(const Lesson &lesson, const std::string &dir) {
     }
     const int failures_before = failed_saves;
     startAfresh();
-    drawHead();
     for (size_t k = 1; k <= lesson.steps.size(); k++) {
-        for (const BatchStep &command : lesson.steps[k - 1].steps) actionfunc(command.code);
+        runCommands(lesson.steps[k - 1]);
         const std::string name = dir + "/" + pictureName(k);
         if (!SaveImageAsPNG(name.c_str())) {
             noteSaveFailure(SaveError());

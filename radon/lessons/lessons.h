@@ -44,8 +44,10 @@ std::string latin1(const std::string &utf8);
 // The object the program starts with: the phantom, or the picture of --object.
 extern Object start_object;
 // Put the program's state back as at start (grid, object, settings, scans,
-// noise), without drawing.
+// noise) and draw the object, as the program starts.
 void startAfresh(void);
+// Run a step's commands, as --batch runs its own.
+void runCommands(const LessonStep &step);
 // Play `lesson` in the window from its introduction until Escape; the keys
 // Return, Space and Right go on, Backspace and Left go back, every other key
 // and the menu work as always. Called while a lesson plays, it replaces that

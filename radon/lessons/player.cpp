@@ -29,6 +29,11 @@ void startAfresh(void) {
     fbp_by_fft = 0;
     last_reconstruction = Reconstruction();
     forgetIterations();
+    drawHead();
+}
+
+void runCommands(const LessonStep &step) {
+    for (const BatchStep &command : step.steps) actionfunc(command.code);
 }
 
 namespace {
@@ -120,10 +125,6 @@ void showCaption(void) {
     if (caption_panel) SetCanvasPanel(panelRows(), panelLines(caption));
 }
 
-void runCommands(const LessonStep &step) {
-    for (const BatchStep &command : step.steps) actionfunc(command.code);
-}
-
 // The program as at start with the steps before `at` (and `at`) run
 // without frames and without waits, as --batch runs them.
 void replayTo(size_t at) {
@@ -131,7 +132,6 @@ void replayTo(size_t at) {
     const int was_batch = batch_mode;
     batch_mode = batch_silent;
     startAfresh();
-    drawHead();
     for (size_t k = 1; k <= at && k <= lesson.steps.size(); k++) runCommands(lesson.steps[k - 1]);
     batch_mode = was_batch;
     SuspendWindowUpdates(0);

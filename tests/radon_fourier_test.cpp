@@ -142,11 +142,12 @@ TEST_F(Fourier, DirectReconstructionIsTheLastAndNearTheObject) {
     EXPECT_LT(rmsError(last_reconstruction), 1.1 * direct);
 }
 
-// A box's edges fall on pixels: the finer grid must not put them on the
-// wrong side (the nearest grid point did, doubling the error on 200 x 512).
-TEST_F(Fourier, BoxesComeBackAtLeastAsWellOnTheFinerGrid) {
-    for (Object box : {head3, head4}) {
-        head = box;
+// The finer grid must not come back worse for any object. The boxes' edges
+// fall on pixel centres: the nearest grid point put them inside the box, and
+// reading the 200 x 512 grid at the pixel centres aliased its finest ripples.
+TEST_F(Fourier, EveryObjectComesBackAtLeastAsWellOnTheFinerGrid) {
+    for (Object object : {head0, head1, head2, head3, head4}) {
+        head = object;
         double rms[2];
         for (int fine = 0; fine < 2; fine++) {
             initRadon(fine ? 200 : 60, fine ? 512 : 128);
@@ -156,7 +157,7 @@ TEST_F(Fourier, BoxesComeBackAtLeastAsWellOnTheFinerGrid) {
             testing::internal::GetCapturedStdout();
             rms[fine] = rmsError(last_reconstruction);
         }
-        EXPECT_LT(rms[1], 1.01 * rms[0]);
+        EXPECT_LE(rms[1], rms[0]);
     }
 }
 

@@ -69,16 +69,34 @@ void drawObjectSpectrum(double M) {
     }
 }
 
-// g at the world point (x, y), read bilinearly between the four grid points
-// around it. The nearest grid point alone would move an edge that falls
-// between two grid points by up to half a step, onto the pixels beside it.
-static double directValueAt(const std::vector<double> &g, double x, double y) {
-    const int K = Np / 2;
-    const double u = x / dp + K, v = y / dp + K;
-    const int j = std::clamp((int)floor(u), 0, Np - 2), k = std::clamp((int)floor(v), 0, Np - 2);
-    const double a = u - j, b = v - k;
-    const double *row = &g[(size_t)k * Np + j], *next = row + Np;
-    return (1 - b) * ((1 - a) * row[0] + a * row[1]) + b * ((1 - a) * next[0] + a * next[1]);
+// A pixel shows the mean over its square of g read linearly between grid
+// points. On the finest grid the points lie closer than the pixels, and g's
+// finest ripples, read at the pixel centre alone, would alias into the
+// picture; on the coarse grids the mean hardly differs from the centre's.
+struct PixelWeights {
+    int first;    // the first grid index that takes part
+    double w[4];  // the weights of first, first + 1, ...
+};
+
+// The integral of the unit hat function (linear reading's weight) up to t.
+static double hatIntegral(double t) {
+    if (t < -1) return 0;
+    if (t < 0) return (t + 1) * (t + 1) / 2;
+    if (t < 1) return 1 - (1 - t) * (1 - t) / 2;
+    return 1;
+}
+
+// The weights of the grid points for the pixel centred at world coordinate c,
+// half a pixel being h world units. Four points cover a pixel up to two grid
+// steps wide; on the finest grid a pixel is 1.28 steps.
+static PixelWeights pixelWeights(double c, double h) {
+    const double u = c / dp + Np / 2, half = h / dp;
+    PixelWeights p{.first = (int)floor(u - half), .w = {}};
+    for (int i = 0; i < 4; i++) {
+        const double t = u - (p.first + i);
+        p.w[i] = (hatIntegral(t + half) - hatIntegral(t - half)) / (half + half);
+    }
+    return p;
 }
 
 // The direct Fourier reconstruction g as the last reconstruction.
@@ -86,13 +104,25 @@ static Reconstruction directReconstruction(const std::vector<double> &g) {
     Reconstruction r{.source = {.scan = currentScan(), .filter = nullptr, .use_fft = 0},
                      .inside = std::vector<char>((size_t)width * height),
                      .value = std::vector<double>((size_t)width * height)};
+    std::vector<PixelWeights> columns(width);
+    for (int ix = 0; ix < width; ix++) columns[ix] = pixelWeights(pixelX(ix), xmax / width);
     for (int iy = 0; iy < height; iy++) {
         const double y = pixelY(iy);
+        const PixelWeights row = pixelWeights(y, ymax / height);
         for (int ix = 0; ix < width; ix++) {
             const double x = pixelX(ix);
             const size_t i = (size_t)iy * width + ix;
             r.inside[i] = x * x + y * y < 9.0;
-            if (r.inside[i]) r.value[i] = directValueAt(g, x, y);
+            if (!r.inside[i]) continue;
+            const PixelWeights &column = columns[ix];
+            double sum = 0;
+            for (int b = 0; b < 4; b++) {
+                const double *line = &g[(size_t)std::clamp(row.first + b, 0, Np - 1) * Np];
+                double along = 0;
+                for (int a = 0; a < 4; a++) along += column.w[a] * line[std::clamp(column.first + a, 0, Np - 1)];
+                sum += row.w[b] * along;
+            }
+            r.value[i] = sum;
         }
     }
     return r;

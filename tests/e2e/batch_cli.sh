@@ -136,7 +136,7 @@ for bad in "--batch {3005}" "--seed" "--seed -1" "--seed 18446744073709551616" "
 done
 
 # --help anywhere in a well-formed line: COMMANDS are not read, nothing runs.
-rm 60x128.bmp
+rm -f 60x128.bmp
 for help in "--help" "--batch {9999} --help" "--batch s -h"; do
     # shellcheck disable=SC2086
     "$RADON" $help >out.txt 2>err.txt; status=$?

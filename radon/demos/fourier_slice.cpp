@@ -99,6 +99,18 @@ static PixelWeights pixelWeights(double c, double h) {
     return p;
 }
 
+// The mean of g over the pixel whose column and row have these weights.
+static double pixelMean(const std::vector<double> &g, const PixelWeights &column, const PixelWeights &row) {
+    double sum = 0;
+    for (int b = 0; b < 4; b++) {
+        const double *line = &g[(size_t)std::clamp(row.first + b, 0, Np - 1) * Np];
+        double along = 0;
+        for (int a = 0; a < 4; a++) along += column.w[a] * line[std::clamp(column.first + a, 0, Np - 1)];
+        sum += row.w[b] * along;
+    }
+    return sum;
+}
+
 // The direct Fourier reconstruction g as the last reconstruction.
 static Reconstruction directReconstruction(const std::vector<double> &g) {
     Reconstruction r{.source = {.scan = currentScan(), .filter = nullptr, .use_fft = 0},
@@ -113,16 +125,7 @@ static Reconstruction directReconstruction(const std::vector<double> &g) {
             const double x = pixelX(ix);
             const size_t i = (size_t)iy * width + ix;
             r.inside[i] = x * x + y * y < 9.0;
-            if (!r.inside[i]) continue;
-            const PixelWeights &column = columns[ix];
-            double sum = 0;
-            for (int b = 0; b < 4; b++) {
-                const double *line = &g[(size_t)std::clamp(row.first + b, 0, Np - 1) * Np];
-                double along = 0;
-                for (int a = 0; a < 4; a++) along += column.w[a] * line[std::clamp(column.first + a, 0, Np - 1)];
-                sum += row.w[b] * along;
-            }
-            r.value[i] = sum;
+            if (r.inside[i]) r.value[i] = pixelMean(g, columns[ix], row);
         }
     }
     return r;

@@ -1,6 +1,8 @@
 // Lessons: the file format and its refusals, going back, the handout.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -45,6 +47,8 @@ TEST(LessonFile, RefusesWithTheLineThatIsWrong) {
         {"# Title\n## Step\nrun: h x\n", "line 3: unknown key \"x\""},
         {"# Title\n## Step\nrun: {9999}\n", "line 3: {9999} is not an entry of the menu"},
         {"# Title\n## Step\nrun: {1002\n", "line 3: unclosed brace"},
+        {"# Title\n## Step\nrun: h q\n", "line 3: q ends the program; a lesson cannot run it"},
+        {"# Title\n## Step\nrun: {113}\n", "line 3: q ends the program; a lesson cannot run it"},
         {"# Title\nrun: h\n## Step\n", "line 2: a run line before the first step"},
         {"# Title\n## Step\n" + std::string(1001, 'a') + "\n", "line 3: the line is over 1000 bytes"},
         {"# Title\n## Step\ncaf\xe9\n", "line 3: not valid UTF-8"},
@@ -57,12 +61,40 @@ TEST(LessonFile, RefusesWithTheLineThatIsWrong) {
         EXPECT_FALSE(parseLesson("bad.md", c.text, &lesson, &error)) << c.error;
         EXPECT_EQ(error.rfind("lesson bad.md, " + c.error, 0), 0u) << error;
     }
+}
+
+// What a file must not do: make the program wait (a FIFO), fill the memory
+// (a huge file), or lose words without a word (a caption the panel cuts).
+TEST(LessonFile, ReadingRefusesWhatIsNoLessonAndWarnsOfACut) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "radon-lesson-read-test";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string fifo = (dir / "fifo.md").string(), huge = (dir / "huge.md").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::ofstream(huge) << "# Huge\n## Step\n" << std::string((1 << 20) - 14, 'a'); // one byte over
+    const struct {
+        std::string path, error;
+    } refused[] = {
+        {"/nonexistent/x.md", "line 0: can't read it: No such file or directory"},
+        {"/", "line 0: not a regular file"},
+        {fifo, "line 0: not a regular file"},
+        {huge, "line 0: larger than 1 MiB"},
+    };
     Lesson lesson;
     std::string error;
-    EXPECT_FALSE(readLesson("/nonexistent/x.md", &lesson, &error));
-    EXPECT_EQ(error, "lesson /nonexistent/x.md, line 0: can't read it: No such file or directory");
-    EXPECT_FALSE(readLesson("/", &lesson, &error));
-    EXPECT_EQ(error, "lesson /, line 0: can't read it: not a regular file");
+    for (const auto &r : refused) {
+        EXPECT_FALSE(readLesson(r.path, &lesson, &error)) << r.path;
+        EXPECT_EQ(error, "lesson " + r.path + ", " + r.error);
+    }
+
+    const std::string cut = (dir / "cut.md").string();
+    std::ofstream(cut) << "# Cut\n## Short\nA line.\n## Long\n" << std::string(30, '\n') + std::string(1000, 'x')
+                       << "\n\n" << std::string(800, 'y') << "\n";
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(readLesson(cut, &lesson, &error)) << error;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "lesson " + cut + ", line 4: the caption has 37 lines; the window shows 24\n");
+    std::filesystem::remove_all(dir);
 }
 
 TEST(LessonFile, WindowTextIsLatin1WithQuestionMarks) {
@@ -124,7 +156,12 @@ TEST(LessonHandout, PageListsEveryStepAndItsPictureIsTheBatchPicture) {
     std::string error;
     ASSERT_TRUE(parseLesson("t.md", "# A <b>&</b> test\n## One\nrun: {1001} r\nx < y & \"z\"\n## Two\nrun: R\nDone.\n",
                             &lesson, &error));
+    // An earlier, longer handout's pictures go; files not of a handout's names stay.
+    std::filesystem::create_directories(dir / "sub");
+    for (const char *name : {"step-03.png", "step-01-2.png", "notes.png"}) std::ofstream(dir / "sub" / name) << "old";
     EXPECT_EQ(writeHandout(lesson, (dir / "sub").string()), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / "sub" / "step-03.png") || std::filesystem::exists(dir / "sub" / "step-01-2.png"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "sub" / "notes.png"));
     const std::string page = fileText(dir / "sub" / "index.html");
     EXPECT_NE(page.find("<h1>A &lt;b&gt;&amp;&lt;/b&gt; test</h1>"), std::string::npos);
     EXPECT_NE(page.find("<p>x &lt; y &amp; &quot;z&quot;</p>"), std::string::npos);

@@ -48,6 +48,9 @@ void showProfile(void);
 // While the profile is on screen, GR_KEY_UP and GR_KEY_DOWN move its row by
 // 10 pixels: true when `key` was one of them. Any other key ends the profile.
 bool profileKey(int key);
+// The profile is no longer on screen: its row is forgotten and the arrow
+// keys are given up. For whatever discards the reconstruction it reads.
+void endProfile(void);
 
 // "M": the MTF and the noise power spectrum of every filter on Disk0, on two
 // screens (image_quality.cpp).

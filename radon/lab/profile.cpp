@@ -65,7 +65,11 @@ bool profileKey(int key) {
         drawProfile(profile_row);
         return true;
     }
+    endProfile();
+    return false;
+}
+
+void endProfile(void) {
     profile_row = -1;
     SetArrowKeys(0);
-    return false;
 }

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <regex>
+#include <set>
 #include <system_error>
 
 #include "app/app.h"
@@ -31,6 +33,18 @@ std::string pictureName(size_t step) {
     char name[32];
     std::snprintf(name, sizeof name, "step-%02zu.png", step);
     return name;
+}
+
+// An earlier handout in the same folder may have had more pictures: those
+// of its names that this one did not write go, and nothing else.
+void removeStalePictures(const std::string &dir, const std::set<std::string> &written) {
+    static const std::regex picture_name("step-[0-9]+(-[0-9]+)?\\.png");
+    std::error_code error;
+    for (const auto &entry : std::filesystem::directory_iterator(dir, error)) {
+        const std::string name = entry.path().filename().string();
+        if (!written.count(name) && std::regex_match(name, picture_name) && entry.is_regular_file(error))
+            std::filesystem::remove(entry.path(), error);
+    }
 }
 
 const char *const page_style =
@@ -70,15 +84,18 @@ int writeHandout(const Lesson &lesson, const std::string &dir) {
         return 1;
     }
     const int failures_before = failed_saves;
+    std::set<std::string> written;
     startAfresh();
     for (size_t k = 1; k <= lesson.steps.size(); k++) {
         runCommands(lesson.steps[k - 1]);
+        written.insert(pictureName(k));
         const std::string name = dir + "/" + pictureName(k);
         if (!SaveImageAsPNG(name.c_str())) {
             noteSaveFailure(SaveError());
             return 1;
         }
     }
+    removeStalePictures(dir, written);
     const std::string index = dir + "/index.html";
     if (!writeDataFile(index.c_str(), handoutPage(lesson))) return 1;
     printLine(("Saved " + index).c_str());

@@ -8,7 +8,9 @@
 //   <!-- ... -->            a note for whoever edits the file, never shown
 #include "lessons/lessons.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -19,6 +21,7 @@ namespace {
 
 constexpr size_t lesson_line_bytes = 1000;
 constexpr size_t lesson_max_steps = 100;
+constexpr size_t lesson_file_bytes = 1 << 20;
 
 // Whether `s` is well-formed UTF-8: no overlong forms, no surrogates,
 // nothing beyond U+10FFFF.
@@ -65,6 +68,10 @@ void addCaptionLine(std::vector<std::string> &paragraphs, const std::string &lin
 bool parseRunLine(const std::string &commands, std::vector<BatchStep> *steps, std::string *reason) {
     if (!parseCommands(commands, steps, reason)) return false;
     for (const BatchStep &step : *steps) {
+        if (step.code == 'q') {
+            *reason = "q ends the program; a lesson cannot run it";
+            return false;
+        }
         if (step.menu || isKnownKey(step.code)) continue;
         *reason = step.code >= 32 && step.code < 127 ? "unknown key \"" + std::string(1, (char)step.code) + "\""
                                                      : "unknown key with code " + std::to_string(step.code);
@@ -108,7 +115,7 @@ bool parseLesson(const std::string &name, const std::string &text, Lesson *lesso
                 return refuse("more than " + std::to_string(lesson_max_steps) + " steps");
             const std::string title = trimmed(line.substr(2));
             if (title.empty()) return refuse("a step without a title");
-            lesson->steps.push_back({.title = title, .commands = "", .steps = {}, .caption = {}});
+            lesson->steps.push_back({.title = title, .commands = "", .steps = {}, .caption = {}, .line = line_number});
             broken = has_run = false;
         } else if (startsWith(line, "run:")) {
             if (lesson->steps.empty()) return refuse("a run line before the first step");
@@ -130,24 +137,36 @@ bool parseLesson(const std::string &name, const std::string &text, Lesson *lesso
 
 bool readLesson(const std::string &path, Lesson *lesson, std::string *error) {
     std::string text, reason;
-    FILE *fp = std::fopen(path.c_str(), "rb");
+    // Opened without blocking: a FIFO is refused, not waited on.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat st;
-    if (!fp) {
-        reason = std::strerror(errno);
-    } else if (fstat(fileno(fp), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd < 0 || fstat(fd, &st) != 0) {
+        reason = std::string("can't read it: ") + std::strerror(errno);
+    } else if (!S_ISREG(st.st_mode)) {
         reason = "not a regular file";
+    } else if (st.st_size > (off_t)lesson_file_bytes) {
+        reason = "larger than 1 MiB";
     } else {
+        // Never more than the limit, should the file grow while it is read.
         char buffer[65536];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, fp)) > 0) text.append(buffer, n);
-        if (std::ferror(fp)) reason = std::strerror(errno ? errno : EIO);
+        ssize_t n;
+        while ((n = read(fd, buffer, sizeof buffer)) > 0 && text.size() <= lesson_file_bytes) text.append(buffer, n);
+        if (n < 0) reason = std::string("can't read it: ") + std::strerror(errno);
+        else if (text.size() > lesson_file_bytes) reason = "larger than 1 MiB";
     }
-    if (fp) std::fclose(fp);
+    if (fd >= 0) close(fd);
     if (!reason.empty()) {
-        *error = "lesson " + path + ", line 0: can't read it: " + reason;
+        *error = "lesson " + path + ", line 0: " + reason;
         return false;
     }
-    return parseLesson(path, text, lesson, error);
+    if (!parseLesson(path, text, lesson, error)) return false;
+    for (size_t k = 1; k <= lesson->steps.size(); k++) {
+        const size_t lines = panelLineCount(*lesson, k);
+        if (lines > panel_lines)
+            std::fprintf(stderr, "lesson %s, line %zu: the caption has %zu lines; the window shows %zu\n", path.c_str(),
+                         lesson->steps[k - 1].line, lines, panel_lines);
+    }
+    return true;
 }
 
 bool isLessonFileName(const std::string &path) {

@@ -18,6 +18,7 @@ struct LessonStep {
     std::string commands;              // as written after "run:", "" without
     std::vector<BatchStep> steps;      // the commands, parsed
     std::vector<std::string> caption;  // paragraphs, each one line of UTF-8
+    size_t line = 0;                   // of its "## TITLE" in the file
 };
 
 struct Lesson {
@@ -30,7 +31,9 @@ struct Lesson {
 // "lesson NAME, line N: REASON", when it is refused (among the reasons: a
 // line over 1000 bytes, more than 100 steps).
 bool parseLesson(const std::string &name, const std::string &text, Lesson *lesson, std::string *error);
-// The same for the file at `path`; a file that cannot be read is refused at line 0.
+// The same for the file at `path`; a file that cannot be read, is not a
+// regular file or is larger than 1 MiB is refused at line 0. A caption
+// longer than the window's panel is read with a warning on stderr.
 bool readLesson(const std::string &path, Lesson *lesson, std::string *error);
 // "The CT course", built into the program from lessons/ct-course.md.
 const Lesson &ctCourse(void);
@@ -53,6 +56,11 @@ void runCommands(const LessonStep &step);
 // and the menu work as always. Called while a lesson plays, it replaces that
 // lesson.
 void playLesson(const Lesson &lesson);
+
+// The rows the window's panel holds, and the rows step `at` (1..N) of
+// `lesson` would need: its heading and caption, wrapped.
+constexpr size_t panel_lines = 24;
+size_t panelLineCount(const Lesson &lesson, size_t at);
 
 // What the caption shows now: nothing while no lesson plays.
 struct LessonCaption {

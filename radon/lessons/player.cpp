@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/app.h"
+#include "lab/lab.h"
 #include "lessons/lessons.h"
 #include "scan/scan.h"
 #include "reconstruct/reconstruct.h"
@@ -10,6 +11,8 @@
 Object start_object = head0;
 
 void startAfresh(void) {
+    // No screen may go on reading what is discarded here.
+    endProfile();
     initRadon(60, 128);
     head = start_object;
     use_fft = 0;
@@ -45,10 +48,8 @@ constexpr bool caption_panel = false;
 constexpr bool caption_panel = true;
 #endif
 
-// Characters of the font on a panel row between 10-pixel margins, and the
-// rows of text a panel holds at most.
+// Characters of the font on a panel row between 10-pixel margins.
 constexpr size_t panel_columns = (400 - 20) / 7;
-constexpr size_t panel_lines = 24;
 
 Lesson lesson;
 size_t position = 0; // 0: the introduction, 1..N: step K, N + 1: the end
@@ -82,33 +83,41 @@ std::vector<std::string> wrapped(const std::string &text, size_t columns) {
     return lines;
 }
 
-LessonCaption captionAt(size_t at) {
+LessonCaption captionAt(const Lesson &shown, size_t at) {
     LessonCaption c{.playing = true, .heading = "", .paragraphs = {}};
-    const size_t n = lesson.steps.size();
+    const size_t n = shown.steps.size();
     if (at == 0) {
-        c.heading = lesson.title;
-        c.paragraphs = lesson.introduction;
+        c.heading = shown.title;
+        c.paragraphs = shown.introduction;
         c.paragraphs.push_back("Return: next step. Backspace: back. Escape: close.");
     } else if (at <= n) {
-        c.heading = "Step " + std::to_string(at) + " of " + std::to_string(n) + ": " + lesson.steps[at - 1].title;
-        c.paragraphs = lesson.steps[at - 1].caption;
+        c.heading = "Step " + std::to_string(at) + " of " + std::to_string(n) + ": " + shown.steps[at - 1].title;
+        c.paragraphs = shown.steps[at - 1].caption;
     } else {
         c.heading = "End of the lesson. Backspace: back, Escape: close.";
     }
     return c;
 }
 
-// The panel's lines for a caption: the heading, then each paragraph after
-// a blank line, in the window's font.
-std::vector<std::string> panelLines(const LessonCaption &c) {
+// A caption's lines in the window's font: the heading, then each paragraph
+// after a blank line.
+std::vector<std::string> wrappedCaption(const LessonCaption &c) {
     std::vector<std::string> lines = wrapped(latin1(c.heading), panel_columns);
     for (const std::string &paragraph : c.paragraphs) {
         lines.push_back("");
         for (const std::string &line : wrapped(latin1(paragraph), panel_columns)) lines.push_back(line);
     }
+    return lines;
+}
+
+// The panel's lines: a caption too long for it ends in a row that says how
+// much is left out.
+std::vector<std::string> panelLines(const LessonCaption &c) {
+    std::vector<std::string> lines = wrappedCaption(c);
     if (lines.size() > panel_lines) {
+        const size_t left_out = lines.size() - panel_lines + 1;
         lines.resize(panel_lines);
-        lines.back() = lines.back().substr(0, panel_columns - 3) + "...";
+        lines.back() = "[cut: " + std::to_string(left_out) + " more lines]";
     }
     return lines;
 }
@@ -116,12 +125,13 @@ std::vector<std::string> panelLines(const LessonCaption &c) {
 // One height for the whole lesson, so that the window does not jump.
 int panelRows(void) {
     size_t most = 0;
-    for (size_t at = 0; at <= lesson.steps.size() + 1; at++) most = std::max(most, panelLines(captionAt(at)).size());
+    for (size_t at = 0; at <= lesson.steps.size() + 1; at++)
+        most = std::max(most, panelLines(captionAt(lesson, at)).size());
     return 12 + 13 * (int)most;
 }
 
 void showCaption(void) {
-    caption = captionAt(position);
+    caption = captionAt(lesson, position);
     if (caption_panel) SetCanvasPanel(panelRows(), panelLines(caption));
 }
 
@@ -146,6 +156,8 @@ void start(const Lesson &chosen) {
 } // namespace
 
 const LessonCaption &lessonCaption(void) { return caption; }
+
+size_t panelLineCount(const Lesson &chosen, size_t at) { return wrappedCaption(captionAt(chosen, at)).size(); }
 
 void playLesson(const Lesson &chosen) {
     if (playing) {

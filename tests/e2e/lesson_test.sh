@@ -76,6 +76,21 @@ xdotool type --window "$WIN" q
 wait_exit 10
 check "q still ends the program" [ "$EXIT_STATUS" = 0 ]
 
+# Back to the title from the profile, then Up: going back discarded the
+# reconstruction the profile drew, so the profile has ended with it.
+printf '# Profile\n## The profile\nrun: l\nA profile.\n## Words\nNothing runs.\n' >prof.md
+start_radon --lesson prof.md
+xdotool key --window "$WIN" Return
+sleep 1
+xdotool key --window "$WIN" BackSpace
+sleep 1
+xdotool key --window "$WIN" Up
+sleep 1
+xdotool type --window "$WIN" q
+wait_exit 10
+check "Up after going back from the profile is harmless (status $EXIT_STATUS)" \
+    sh -c "[ $EXIT_STATUS = 0 ] && [ ! -s radon.err ]"
+
 start_radon --zoom 2 --lesson two.md
 xdotool key --window "$WIN" Escape
 sleep 1

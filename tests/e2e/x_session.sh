@@ -3,9 +3,11 @@
 # xdotool, wmctrl, x11-apps, imagemagick.
 
 # Start Xvfb (24-bit, 1280 x 1024) and a light window manager; sets DISPLAY.
+# Autorepeat is off (-r): a key that stays down must not type into the
+# next program.
 start_x() {
     exec 5>"$work/displayfd"
-    Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 5 -screen 0 1280x1024x24 -r -nolisten tcp >"$work/xvfb.log" 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 100); do
         [ -s "$work/displayfd" ] && break
@@ -69,19 +71,40 @@ wait_for_picture() { # expected.bmp seconds
     return 1
 }
 
-# Wait for radon to end; sets EXIT_STATUS ("hung" if it did not end).
-# Runs in this shell, not a subshell, so that the exited child is reaped.
+# Release every key the X server holds down. A key that ends the program
+# can take xdotool down with the window before it sends the release
+# (BadWindow): the key would stay down and reach the next program.
+release_keys() {
+    python3 - <<'EOF'
+import ctypes
+x11, xtst = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXtst.so.6")
+x11.XOpenDisplay.restype = ctypes.c_void_p
+display = ctypes.c_void_p(x11.XOpenDisplay(None))
+keys = (ctypes.c_ubyte * 32)()
+x11.XQueryKeymap(display, keys)
+for code in range(256):
+    if keys[code // 8] >> code % 8 & 1:
+        xtst.XTestFakeKeyEvent(display, code, False, 0)
+x11.XCloseDisplay(display)
+EOF
+}
+
+# Wait for radon to end; sets EXIT_STATUS ("hung" if it did not end). No key
+# is left down after it. Runs in this shell, not a subshell, so that the
+# exited child is reaped.
 wait_exit() { # seconds
     EXIT_STATUS=hung
     for _ in $(seq $(( ${1:-10} * 10 ))); do
         if ! ps -o stat= -p "$RADON_PID" 2>/dev/null | grep -qv Z; then
             wait "$RADON_PID"
             EXIT_STATUS=$?
+            release_keys
             return
         fi
         sleep 0.1
     done
     kill -9 "$RADON_PID" 2>/dev/null
+    release_keys
 }
 
 # A picture made by the same build with no window, saved as BMP.

@@ -4,7 +4,8 @@
 # burst of random keys and clicks, after which it must still obey and end
 # normally; then ten idle seconds that must cost almost no CPU.
 # usage: window_abuse_test.sh path/to/radon [summary-file]
-# The burst is reproducible with RADON_SEED (its seed is printed).
+# The burst has a fixed seed, so that a verdict is repeatable; RADON_SEED
+# sets another (RADON_SEED=random: a new one each run; it is printed).
 RADON=$(realpath "$1")
 SUMMARY=$2
 work=$(mktemp -d)
@@ -61,6 +62,7 @@ close_and_check() { # what was going on
 start_x
 phantom=$(batch_picture "" phantom.bmp)
 disk1=$(batch_picture "{2002}" disk1.bmp)
+fourier=$(batch_picture "rz" fourier.bmp)
 
 # The line-integral demonstration waits on its first frame.
 start_radon && wait_for_picture "$phantom" 10 && xdotool type --window "$WIN" i &&
@@ -72,6 +74,14 @@ start_radon && wait_for_picture "$phantom" 10 && xdotool mousemove --window "$WI
     wait_for_change "$phantom" 10
 check "a click opens the menu" [ $? = 0 ]
 close_and_check "with the menu open"
+
+# After the scan and the Fourier slices' three screens, as a student ends
+# the lesson on them.
+start_radon && wait_for_picture "$phantom" 10 && xdotool type --window "$WIN" r && wait_idle 30 &&
+    xdotool type --window "$WIN" z && wait_idle 30 && xdotool key Return && wait_idle 30 &&
+    xdotool key Return && wait_for_picture "$fourier" 30
+check "the direct Fourier reconstruction is on the screen" [ $? = 0 ]
+close_and_check "on the direct Fourier reconstruction"
 
 # The biggest grid: the scan's 201 frames take seconds.
 start_radon && wait_for_picture "$phantom" 10 && choose 5 4 && wait_idle 10 &&
@@ -90,7 +100,8 @@ close_and_check "in the middle of a slideshow"
 # The burst, on the smallest grid so that the backlog it leaves is short.
 # Keys only, never q, s or m (the metal insert), and clicks each followed by
 # Escape, so that no menu entry is ever chosen: the grid and object stay as they are.
-SEED=${RADON_SEED:-$(date +%s)}
+SEED=${RADON_SEED:-19}
+[ "$SEED" = random ] && SEED=$(date +%s)
 echo "burst seed $SEED"
 awk -v seed="$SEED" 'BEGIN {
     srand(seed)

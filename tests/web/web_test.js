@@ -510,6 +510,34 @@ async function main() {
             .then((e) => e.textContent()).catch(() => '');
         check('"q" ends the program and the page says so', /ended/.test(ended), ended);
 
+        // Each group opened in turn and its last button scrolled into view, as
+        // a user about to press it: on a projector and a laptop the whole
+        // picture stays on the screen beside it; on a phone nothing is wider
+        // than the screen.
+        for (const [width, height, mobile] of [[1920, 1080, false], [1366, 768, false], [390, 844, true]]) {
+            const screen = await browser.newContext({ viewport: { width, height }, isMobile: mobile, hasTouch: mobile });
+            const p = await screen.newPage();
+            p.on('pageerror', (e) => errors.push(e.message));
+            await p.goto(pageUrl);
+            await p.waitForFunction(() => document.querySelectorAll('#controls button').length > 0);
+            const summaries = p.locator('#controls details > summary'), unfit = [];
+            for (let i = 0; i < await summaries.count(); i++) {
+                await summaries.nth(i).click();
+                const fits = await p.evaluate((mobile) => {
+                    const inView = (r) => r.top >= 0 && r.bottom <= innerHeight && r.left >= 0 && r.right <= innerWidth;
+                    const shown = [...document.querySelectorAll('#controls button')].filter((b) => b.checkVisibility());
+                    const last = shown[shown.length - 1];
+                    last.scrollIntoView({ block: 'nearest' });
+                    return inView(last.getBoundingClientRect()) && document.documentElement.scrollWidth <= innerWidth &&
+                           (mobile || inView(document.getElementById('canvas').getBoundingClientRect()));
+                }, mobile);
+                if (!fits) unfit.push(await summaries.nth(i).evaluate((s) => s.firstChild.textContent));
+            }
+            check(`at ${width} x ${height} every group's last button comes into view ${mobile ? 'within the width' :
+                   'beside the whole picture'}`, unfit.length === 0, unfit.join(', '));
+            await screen.close();
+        }
+
         // A phone: the picture narrower than its pixel size, the menu by taps.
         const phone = await browser.newContext({ viewport: { width: 390, height: 844 }, hasTouch: true,
                                                  isMobile: true });

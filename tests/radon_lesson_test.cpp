@@ -18,20 +18,27 @@ namespace {
 TEST(LessonFile, ReadsTitleIntroductionStepsAndParagraphs) {
     const std::string text = "\xEF\xBB\xBF\n# Five steps\r\nAn introduction\non two lines.\n\n<!-- a note\n## not a step -->\n"
                              "## The object\nrun: {1002} h\nThe phantom,\n  and more.\n\nA second paragraph.\n"
-                             "## Words only\nNo commands here.\n";
+                             "## Words only\nNo commands here.\n\nwindow: Press Return\nfor the next.\nquestion: Why?\n"
+                             "handout: On paper\nonly.\n\nBoth.\nquestion:  And how?\n";
     Lesson lesson;
     std::string error;
     ASSERT_TRUE(parseLesson("good.md", text, &lesson, &error)) << error;
     EXPECT_EQ(lesson.title, "Five steps");
-    EXPECT_EQ(lesson.introduction, std::vector<std::string>{"An introduction on two lines."});
+    EXPECT_EQ(lesson.introduction.window, std::vector<std::string>{"An introduction on two lines."});
     ASSERT_EQ(lesson.steps.size(), 2u);
     EXPECT_EQ(lesson.steps[0].title, "The object");
     EXPECT_EQ(lesson.steps[0].commands, "{1002} h");
     ASSERT_EQ(lesson.steps[0].steps.size(), 2u);
     EXPECT_TRUE(lesson.steps[0].steps[0].menu);
     EXPECT_EQ(lesson.steps[0].steps[1].code, 'h');
-    EXPECT_EQ(lesson.steps[0].caption, (std::vector<std::string>{"The phantom, and more.", "A second paragraph."}));
+    EXPECT_EQ(lesson.steps[0].caption.window, (std::vector<std::string>{"The phantom, and more.", "A second paragraph."}));
+    EXPECT_EQ(lesson.steps[0].caption.handout, lesson.steps[0].caption.window);
     EXPECT_TRUE(lesson.steps[1].steps.empty());
+    // A question ends the paragraph before it.
+    EXPECT_EQ(lesson.steps[1].caption.window,
+              (std::vector<std::string>{"No commands here.", "Press Return for the next.", "Both."}));
+    EXPECT_EQ(lesson.steps[1].caption.handout, (std::vector<std::string>{"No commands here.", "On paper only.", "Both."}));
+    EXPECT_EQ(lesson.steps[1].questions, (std::vector<std::string>{"Why?", "And how?"}));
 }
 
 TEST(LessonFile, RefusesWithTheLineThatIsWrong) {
@@ -50,6 +57,7 @@ TEST(LessonFile, RefusesWithTheLineThatIsWrong) {
         {"# Title\n## Step\nrun: h q\n", "line 3: q ends the program; a lesson cannot run it"},
         {"# Title\n## Step\nrun: {113}\n", "line 3: q ends the program; a lesson cannot run it"},
         {"# Title\nrun: h\n## Step\n", "line 2: a run line before the first step"},
+        {"# Title\nquestion: Why?\n## Step\n", "line 2: a question before the first step"},
         {"# Title\n## Step\n" + std::string(1001, 'a') + "\n", "line 3: the line is over 1000 bytes"},
         {"# Title\n## Step\ncaf\xe9\n", "line 3: not valid UTF-8"},
         {"# Title\n## Step\n\xed\xa0\x80\n", "line 3: not valid UTF-8"}, // a surrogate
@@ -108,7 +116,7 @@ TEST(LessonFile, TheCTCourseLoads) {
     EXPECT_EQ(course.title, "The CT course");
     EXPECT_GE(course.steps.size(), 15u);
     EXPECT_LE(course.steps.size(), 30u);
-    for (const LessonStep &step : course.steps) EXPECT_FALSE(step.caption.empty()) << step.title;
+    for (const LessonStep &step : course.steps) EXPECT_FALSE(step.caption.window.empty()) << step.title;
 }
 
 std::vector<uint32_t> backBuffer() {
@@ -123,7 +131,9 @@ void runFromStart(const std::string &commands) {
     std::string error;
     ASSERT_TRUE(parseCommands(commands, &steps, &error)) << error;
     startAfresh();
-    runCommands({.title = "", .commands = commands, .steps = steps, .caption = {}});
+    LessonStep step;
+    step.steps = steps;
+    runCommands(step);
 }
 
 // Going back runs the earlier steps again from the start: whatever was done

@@ -63,13 +63,13 @@ std::string handoutPage(const Lesson &lesson) {
                        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
                        escaped(lesson.title) + "</title>\n<style>" + page_style + "</style>\n</head>\n<body>\n<h1>" +
                        escaped(lesson.title) + "</h1>\n";
-    for (const std::string &paragraph : lesson.introduction) page += "<p>" + escaped(paragraph) + "</p>\n";
+    for (const std::string &paragraph : lesson.introduction.handout) page += "<p>" + escaped(paragraph) + "</p>\n";
     for (size_t k = 1; k <= lesson.steps.size(); k++) {
         const LessonStep &step = lesson.steps[k - 1];
         const std::string number = std::to_string(k);
         page += "<section id=\"step-" + number + "\">\n<img src=\"" + pictureName(k) + "\" width=\"400\" height=\"400\" alt=\"" +
                 escaped(step.title) + "\">\n<div>\n<h2>" + number + ". " + escaped(step.title) + "</h2>\n";
-        for (const std::string &paragraph : step.caption) page += "<p>" + escaped(paragraph) + "</p>\n";
+        for (const std::string &paragraph : step.caption.handout) page += "<p>" + escaped(paragraph) + "</p>\n";
         if (!step.commands.empty()) page += "<p class=\"commands\">radon: " + escaped(step.commands) + "</p>\n";
         page += "</div>\n</section>\n";
     }

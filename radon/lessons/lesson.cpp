@@ -5,6 +5,9 @@
 //   ## STEP TITLE           starts a step
 //   run: COMMANDS           at most one per step, in --batch's syntax
 //   caption ...             the other lines; a blank line starts a paragraph
+//   window: ...             a paragraph only the window and the page show
+//   handout: ...            a paragraph only the handout prints
+//   question: TEXT          a question for the handout, one line
 //   <!-- ... -->            a note for whoever edits the file, never shown
 #include "lessons/lessons.h"
 
@@ -51,18 +54,33 @@ std::string trimmed(const std::string &s) {
 
 bool startsWith(const std::string &s, const char *prefix) { return s.rfind(prefix, 0) == 0; }
 
-// Adds a caption line to the paragraphs: joined to the last one, or after a
-// blank line (`broken`) starting a new one.
-void addCaptionLine(std::vector<std::string> &paragraphs, const std::string &line, bool &broken) {
-    const std::string text = trimmed(line);
-    if (text.empty()) {
-        broken = true;
-        return;
+// Builds a caption's paragraphs line by line: a line joins the paragraph
+// before, or after a blank line starts a new one, which "window:" or
+// "handout:" keeps to one place.
+struct CaptionWriter {
+    Caption *caption;
+    bool broken = true;
+    bool in_window = true, in_handout = true;
+
+    void add(const std::string &line) {
+        std::string text = trimmed(line);
+        if (text.empty()) {
+            broken = true;
+            return;
+        }
+        if (broken) {
+            in_window = !startsWith(text, "handout:");
+            in_handout = !startsWith(text, "window:");
+            if (!in_window || !in_handout) text = trimmed(text.substr(text.find(':') + 1));
+            if (in_window) caption->window.push_back("");
+            if (in_handout) caption->handout.push_back("");
+        }
+        auto join = [&](std::string &paragraph) { paragraph += (paragraph.empty() ? "" : " ") + text; };
+        if (in_window) join(caption->window.back());
+        if (in_handout) join(caption->handout.back());
+        broken = false;
     }
-    if (paragraphs.empty() || broken) paragraphs.push_back(text);
-    else paragraphs.back() += " " + text;
-    broken = false;
-}
+};
 
 // The commands of a run line, checked against what the program knows.
 bool parseRunLine(const std::string &commands, std::vector<BatchStep> *steps, std::string *reason) {
@@ -91,7 +109,8 @@ bool parseLesson(const std::string &name, const std::string &text, Lesson *lesso
     };
     std::istringstream lines(text);
     std::string line;
-    bool titled = false, broken = false, has_run = false, in_comment = false;
+    bool titled = false, has_run = false, in_comment = false;
+    CaptionWriter writer{.caption = &lesson->introduction};
     while (std::getline(lines, line)) {
         line_number++;
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -115,8 +134,11 @@ bool parseLesson(const std::string &name, const std::string &text, Lesson *lesso
                 return refuse("more than " + std::to_string(lesson_max_steps) + " steps");
             const std::string title = trimmed(line.substr(2));
             if (title.empty()) return refuse("a step without a title");
-            lesson->steps.push_back({.title = title, .commands = "", .steps = {}, .caption = {}, .line = line_number});
-            broken = has_run = false;
+            lesson->steps.emplace_back();
+            lesson->steps.back().title = title;
+            lesson->steps.back().line = line_number;
+            writer = CaptionWriter{.caption = &lesson->steps.back().caption};
+            has_run = false;
         } else if (startsWith(line, "run:")) {
             if (lesson->steps.empty()) return refuse("a run line before the first step");
             if (has_run) return refuse("a second run line in this step");
@@ -125,8 +147,14 @@ bool parseLesson(const std::string &name, const std::string &text, Lesson *lesso
             std::string reason;
             if (!parseRunLine(step.commands, &step.steps, &reason)) return refuse(reason);
             has_run = true;
+        } else if (startsWith(line, "question:")) {
+            if (lesson->steps.empty()) return refuse("a question before the first step");
+            const std::string question = trimmed(line.substr(9));
+            if (question.empty()) return refuse("a question without its text");
+            lesson->steps.back().questions.push_back(question);
+            writer.broken = true;
         } else {
-            addCaptionLine(lesson->steps.empty() ? lesson->introduction : lesson->steps.back().caption, line, broken);
+            writer.add(line);
         }
     }
     line_number = line_number ? line_number : 1;

@@ -13,17 +13,24 @@
 
 // ---------------------------------------------------------------- the file (lesson.cpp)
 
+// Paragraphs, each one line of UTF-8: those the window and the page show,
+// and those the handout prints. Most are in both.
+struct Caption {
+    std::vector<std::string> window, handout;
+};
+
 struct LessonStep {
     std::string title;
     std::string commands;              // as written after "run:", "" without
     std::vector<BatchStep> steps;      // the commands, parsed
-    std::vector<std::string> caption;  // paragraphs, each one line of UTF-8
-    size_t line = 0;                   // of its "## TITLE" in the file
+    Caption caption;
+    std::vector<std::string> questions; // for the handout, numbered
+    size_t line = 0;                    // of its "## TITLE" in the file
 };
 
 struct Lesson {
     std::string title;
-    std::vector<std::string> introduction; // paragraphs before the first step
+    Caption introduction; // before the first step
     std::vector<LessonStep> steps;
 };
 

@@ -88,11 +88,11 @@ LessonCaption captionAt(const Lesson &shown, size_t at) {
     const size_t n = shown.steps.size();
     if (at == 0) {
         c.heading = shown.title;
-        c.paragraphs = shown.introduction;
+        c.paragraphs = shown.introduction.window;
         c.paragraphs.push_back("Return: next step. Backspace: back. Escape: close.");
     } else if (at <= n) {
         c.heading = "Step " + std::to_string(at) + " of " + std::to_string(n) + ": " + shown.steps[at - 1].title;
-        c.paragraphs = shown.steps[at - 1].caption;
+        c.paragraphs = shown.steps[at - 1].caption.window;
     } else {
         c.heading = "End of the lesson. Backspace: back, Escape: close.";
     }

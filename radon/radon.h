@@ -68,6 +68,9 @@ void Pause(const char *str, int pause);
 // (batch_silent).
 enum { batch_printing = 1, batch_silent = 2 };
 extern int batch_mode;
+// In batch mode, called at every wait for a key once its status line is
+// drawn, with the text; null: nobody watches (the handout keeps those screens).
+extern void (*batch_wait_observer)(const char *status);
 // A progress text that changes every frame of an animation: on the window's
 // status line only, since batch mode prints no frames.
 inline void showProgress(const char *text) {

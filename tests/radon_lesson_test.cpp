@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -158,28 +159,37 @@ std::string fileText(const std::filesystem::path &path) {
     return text.str();
 }
 
-TEST(LessonHandout, PageListsEveryStepAndItsPictureIsTheBatchPicture) {
+// The folder holds a picture for every wait of a step and one for its end,
+// the last being what --batch leaves; the page names them, the commands as
+// a student presses them, and the questions; one file needs nothing beside it.
+TEST(LessonHandout, EveryScreenOfEveryStepInAFolderOrInOneFile) {
     ensureTestCanvas();
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "radon-handout-test";
     std::filesystem::remove_all(dir);
     Lesson lesson;
     std::string error;
-    ASSERT_TRUE(parseLesson("t.md", "# A <b>&</b> test\n## One\nrun: {1001} r\nx < y & \"z\"\n## Two\nrun: R\nDone.\n",
+    ASSERT_TRUE(parseLesson("t.md",
+                            "# A <b>&</b> test\n## One\nrun: {1001} r\nx < y & \"z\"\n## Two\nrun: R f\nDone.\n"
+                            "question: Why?\n",
                             &lesson, &error));
     // An earlier, longer handout's pictures go; files not of a handout's names stay.
     std::filesystem::create_directories(dir / "sub");
     for (const char *name : {"step-03.png", "step-01-2.png", "notes.png"}) std::ofstream(dir / "sub" / name) << "old";
     EXPECT_EQ(writeHandout(lesson, (dir / "sub").string()), 0);
-    EXPECT_FALSE(std::filesystem::exists(dir / "sub" / "step-03.png") || std::filesystem::exists(dir / "sub" / "step-01-2.png"));
-    EXPECT_TRUE(std::filesystem::exists(dir / "sub" / "notes.png"));
+    std::set<std::string> files;
+    for (const auto &entry : std::filesystem::directory_iterator(dir / "sub")) files.insert(entry.path().filename());
+    // "f" waits twice.
+    EXPECT_EQ(files, (std::set<std::string>{"index.html", "notes.png", "step-01.png", "step-02-1.png", "step-02-2.png",
+                                            "step-02.png"}));
     const std::string page = fileText(dir / "sub" / "index.html");
-    EXPECT_NE(page.find("<h1>A &lt;b&gt;&amp;&lt;/b&gt; test</h1>"), std::string::npos);
-    EXPECT_NE(page.find("<p>x &lt; y &amp; &quot;z&quot;</p>"), std::string::npos);
-    EXPECT_NE(page.find("<img src=\"step-01.png\""), std::string::npos);
-    EXPECT_NE(page.find("<img src=\"step-02.png\""), std::string::npos);
+    for (const char *part : {"<h1>A &lt;b&gt;&amp;&lt;/b&gt; test</h1>", "<p>x &lt; y &amp; &quot;z&quot;</p>",
+                             "src=\"step-02-1.png\"", "src=\"step-02-2.png\"", "src=\"step-02.png\"",
+                             "In the program: Change Parameter &gt; Nw= 30, Np= 50, then r: Calc Radon</p>",
+                             "<b>2.1</b> Why?"})
+        EXPECT_NE(page.find(part), std::string::npos) << part;
     EXPECT_EQ(page.find("<script"), std::string::npos);
 
-    runFromStart("{1001} r R");
+    runFromStart("{1001} r R f");
     const std::vector<uint32_t> batch = backBuffer();
     std::vector<uint32_t> png;
     ASSERT_TRUE(LoadPicture((dir / "sub" / "step-02.png").c_str(), 400,
@@ -190,10 +200,20 @@ TEST(LessonHandout, PageListsEveryStepAndItsPictureIsTheBatchPicture) {
                             &error))
         << error;
     EXPECT_EQ(png, batch);
+
+    const std::filesystem::path one = dir / "one.html";
+    EXPECT_EQ(writeHandout(lesson, one.string()), 0);
+    const std::string single = fileText(one);
+    size_t pictures = 0;
+    for (size_t at = 0; (at = single.find("src=\"", at)) != std::string::npos; at++, pictures++)
+        EXPECT_EQ(single.compare(at, 27, "src=\"data:image/png;base64,"), 0);
+    EXPECT_EQ(pictures, 4u);
+    EXPECT_EQ(single.find("href"), std::string::npos);
+    EXPECT_EQ(single.find("url("), std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 2); // sub/ and one.html: nothing left over
     std::filesystem::remove_all(dir);
     startAfresh();
 }
-
 
 // A lesson file dropped on the window is read as a lesson, not as a picture:
 // a broken one is refused on the status line with its line.

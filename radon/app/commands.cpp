@@ -198,14 +198,27 @@ Menu demomenu = {demo_entries.data(), nullptr, 0, 0};
 Menu labmenu = {lab_entries.data(), nullptr, 0, 0};
 Menu topmenu = {top_entries.data(), nullptr, 0, 0};
 
-static bool isEntryOf(const Menu *menu, int id) {
+// The labels on the way to the plain entry `id` in `menu`, "Lab > Filter >
+// Hann"; "" where it has none.
+static std::string entryPath(const Menu *menu, int id) {
     for (const MenuItem *item = menu->item; item->label; item++) {
-        if (item->submenu ? isEntryOf(item->submenu, id) : item->id == id) return true;
+        if (!item->submenu && item->id == id) return item->label;
+        const std::string rest = item->submenu ? entryPath(item->submenu, id) : "";
+        if (!rest.empty()) return std::string(item->label) + " > " + rest;
     }
-    return false;
+    return "";
 }
 
-bool isMenuEntry(int id) { return id != 0 && isEntryOf(&topmenu, id); }
+bool isMenuEntry(int id) { return id != 0 && !entryPath(&topmenu, id).empty(); }
+
+std::string commandAsPressed(const BatchStep &step) {
+    if (step.menu) return entryPath(&topmenu, step.code);
+    const std::string key(1, (char)step.code);
+    const Command *command = commandForKey(step.code);
+    if (!command) return key;
+    // A list's key steps through it: its help says so, its label names the list.
+    return key + ": " + (command->submenu ? command->help : command->label);
+}
 
 // ---------------------------------------------------------------- dispatcher
 

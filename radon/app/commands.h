@@ -6,7 +6,9 @@
 #define RADON_APP_COMMANDS_H
 
 #include <span>
+#include <string>
 
+#include "app/cli.h"
 #include "radon.h"
 
 // The menu that holds a command's entry.
@@ -29,5 +31,8 @@ extern const std::span<const Command> commands;
 const Command *commandForKey(int key);
 // Whether `id` is the id of a plain entry somewhere in the menu tree.
 bool isMenuEntry(int id);
+// A command as a student gives it: the menu path of an entry, "Change
+// Parameter > Nw=200, Np=512", or a key and what it does, "R: Reconstruction by FBP".
+std::string commandAsPressed(const BatchStep &step);
 
 #endif

@@ -12,6 +12,7 @@
 #include "lessons/lessons.h"
 
 int batch_mode = 0;
+void (*batch_wait_observer)(const char *status) = nullptr;
 int failed_saves = 0;
 
 bool loadObjectFile(const char *path, std::string *error) {
@@ -51,6 +52,7 @@ void Pause(const char *str, int pause) {
     if (batch_mode) {
         // Scripts read the status line on standard output; waits end at once.
         if (batch_mode == batch_printing) printLine(str);
+        if (pause && batch_wait_observer) batch_wait_observer(str);
         return;
     }
     if (pause) {

@@ -79,12 +79,11 @@ const LessonCaption &lessonCaption(void);
 
 // ---------------------------------------------------------------- the handout (handout.cpp)
 
-// Run the lesson from the start in batch mode (as --batch does) and write DIR/index.html
-// and DIR/step-NN.png. The exit status: 0, or 1 when DIR or a file in it
-// cannot be written (the reason on stderr).
-int writeHandout(const Lesson &lesson, const std::string &dir);
-// The page: title, introduction, and each step's title, caption, commands
-// and picture step-NN.png, every text HTML-escaped; no scripts, no outside files.
-std::string handoutPage(const Lesson &lesson);
+// Run the lesson from the start in batch mode (as --batch does) and write
+// the handout: into the folder TARGET, index.html with step-NN.png (a step's
+// last picture) and step-NN-K.png (the screen at its K-th wait); or, for a
+// TARGET ending in ".html", that one file with the pictures inside it. The
+// exit status: 0, or 1 when something cannot be written (the reason on stderr).
+int writeHandout(const Lesson &lesson, const std::string &target);
 
 #endif

@@ -30,11 +30,11 @@ fi
 "$RADON" --lesson "$COURSE" --handout handout >out.txt 2>err.txt; status=$?
 check "the course's handout is written" sh -c "[ $status -eq 0 ] && tail -n1 out.txt | grep -qx 'Saved handout/index.html'"
 steps=$(grep -c '^## ' "$COURSE")
-check "... with a picture for each of its $steps steps" [ "$(ls handout/step-*.png | wc -l)" = "$steps" ]
-check "... each named on the page" [ "$(grep -c '<img src="step-' handout/index.html)" = "$steps" ]
+check "... with a last picture for each of its $steps steps" [ "$(ls handout/step-[0-9][0-9].png | wc -l)" = "$steps" ]
+check "... each named on the page" [ "$(grep -c '<img class="picture" src="step-[0-9][0-9].png"' handout/index.html)" = "$steps" ]
 commands=$(sed -n 's/^run://p' "$COURSE" | tr '\n' ' ')
 "$RADON" --batch "$commands s" >/dev/null 2>&1 && convert ./*x*.bmp batch.png 2>/dev/null
-last=$(ls handout/step-*.png | tail -n1)
+last=$(ls handout/step-[0-9][0-9].png | tail -n1)
 check "... the last one the picture of --batch with all its commands" [ "$(pixels_differing "$last" batch.png)" = 0 ]
 
 printf '# Own picture\n## It\nrun: {2005} R\nThe picture.\n' >own.md

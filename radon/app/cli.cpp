@@ -15,7 +15,7 @@
 #include "lab/lab.h"
 
 const char *const usage_text =
-    "usage: radon [--object FILE] [--zoom N] [--seed N] [--batch COMMANDS | --lesson FILE [--handout DIR]] [--help] [--version]\n"
+    "usage: radon [--object FILE] [--zoom N] [--seed N] [--batch COMMANDS | --lesson FILE [--handout DIR|FILE.html]] [--help] [--version]\n"
     "  (no options)       open the window and wait for keys and menu choices\n"
     "  --batch COMMANDS   run COMMANDS with no window and exit: each character is a key,\n"
     "                     {N} chooses the menu entry with id N, blanks are skipped;\n"
@@ -24,8 +24,9 @@ const char *const usage_text =
     "                     the menu entry {2005} chooses it again\n"
     "  --lesson FILE      play the lesson in FILE in the window: Return next, Backspace back,\n"
     "                     Escape leaves it\n"
-    "  --handout DIR      with --lesson: no window; write the lesson with each step's picture\n"
-    "                     as DIR/index.html and DIR/step-NN.png\n"
+    "  --handout DIR      with --lesson: no window; write the lesson with every screen of\n"
+    "                     each step as DIR/index.html and DIR/step-NN.png (step-NN-K.png);\n"
+    "                     a name ending in .html: one file with the pictures inside\n"
     "  --zoom N           show the window N times larger (N = 1 to 4)\n"
     "  --seed N           start the photon noise from N (0 to 2^64 - 1; 1 by default)\n"
     "  --help             show this help\n"

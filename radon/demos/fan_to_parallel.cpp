@@ -1,7 +1,7 @@
 // Fan to parallel: every ray of a fan is a ray of some parallel projection,
 // so a fan sinogram can be resorted (rebinned) into a parallel one and
 // reconstructed as "R" does. Three screens: the fan sinogram with the
-// curves that four parallel projections follow in it, the rebinned
+// slanted lines that four parallel projections follow in it, the rebinned
 // sinogram, and its reconstruction.
 #include <algorithm>
 #include <cmath>
@@ -99,7 +99,7 @@ void fanToParallel(void) {
     SetDoubleBuffer(1);
     drawSinogramTable(rdn, fanViews(fan), false);
     drawParallelPaths(fan);
-    Pause("Fan sinogram: each parallel projection is a curve in it. Hit Return to Continue.", 1);
+    Pause("Fan sinogram: each parallel projection lies on a slanted line. Hit Return to Continue.", 1);
 
     std::vector<double> rebinned = rebinToParallel(fan, rdn);
     std::vector<double> filtered(rebinned.size());

@@ -53,7 +53,7 @@ static void drawPlot(const std::vector<double> &errors, double fbp_rms) {
     SetColoredGray(&C, 0.7);
     DrawLine(left, bottom, right + 1, bottom);
     DrawLine(left, top - 4, left, bottom + 1);
-    DrawString(left - 40, top - 14, "RMS error");
+    DrawString(left - 40, top - 14, "RMS error (skull = 1)");
     DrawString((left + right) / 2 - 31, bottom + 40, "iteration");
 
     // Filtered back-projection: one number, a horizontal line.

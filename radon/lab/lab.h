@@ -73,7 +73,8 @@ struct PlotFrame {
 // Clear the canvas and draw the axes with a number at every step, a faint
 // grid across, and the axes' titles.
 void drawPlotAxes(const PlotFrame &f, double x_step, double y_step, const char *x_title, const char *y_title);
-// Straight lines through the points (x[i], y[i]) in the current colour.
+// Straight lines through the points (x[i], y[i]), x growing, in the
+// current colour, up to the frame's right edge.
 void drawCurve(const PlotFrame &f, const std::vector<double> &x, const std::vector<double> &y);
 // Row `row` of a legend in the frame's upper right: a piece of line in the
 // current colour, then the text.

@@ -20,9 +20,10 @@ double PlotFrame::py(double y) const {
     return bottom - (bottom - top) * (std::clamp(y, y_low, y_high) - y_low) / (y_high - y_low);
 }
 
-// A number of an axis with as many decimals as its step needs.
+// A number of an axis with as many decimals as its step needs (0.2 one, 0.25 two).
 static const char *axisNumber(char *out, size_t size, double v, double step) {
-    const int decimals = std::max(0, (int)ceil(-log10(step) - 1e-9));
+    int decimals = std::max(0, (int)ceil(-log10(step) - 1e-9));
+    while (fabs(step * pow(10, decimals) - round(step * pow(10, decimals))) > 1e-6) decimals++;
     // -0.0 would print as "-0".
     std::snprintf(out, size, "%.*f", decimals, fabs(v) < step / 2 ? 0.0 : v);
     return out;
@@ -53,7 +54,15 @@ void drawPlotAxes(const PlotFrame &f, double x_step, double y_step, const char *
 }
 
 void drawCurve(const PlotFrame &f, const std::vector<double> &x, const std::vector<double> &y) {
-    for (size_t i = 1; i < x.size(); i++) DrawLine(f.px(x[i - 1]), f.py(y[i - 1]), f.px(x[i]), f.py(y[i]));
+    for (size_t i = 1; i < x.size() && x[i - 1] < f.x_high; i++) {
+        // The line that crosses the right edge ends there.
+        double x1 = x[i], y1 = y[i];
+        if (x1 > f.x_high) {
+            y1 = y[i - 1] + (y1 - y[i - 1]) * (f.x_high - x[i - 1]) / (x1 - x[i - 1]);
+            x1 = f.x_high;
+        }
+        DrawLine(f.px(x[i - 1]), f.py(y[i - 1]), f.px(x1), f.py(y1));
+    }
 }
 
 void drawLegendEntry(const PlotFrame &f, int row, const char *text) {

@@ -211,4 +211,29 @@ TEST_F(ImageQualityTest, TheProfileMovesWithUpAndDownUntilAnotherKey) {
     EXPECT_NE(out.rfind("Profile at y = 13.50 cm"), std::string::npos) << out;
 }
 
+// The window's picture below a two-row status line.
+std::vector<uint32_t> shownBelowStatus() {
+    std::vector<uint32_t> shown;
+    for (int iy = 30; iy < height; iy++)
+        for (int ix = 0; ix < width; ix++) shown.push_back(GetWindowPixel(ix, iy));
+    return shown;
+}
+
+TEST_F(ImageQualityTest, ASettingEndsAPlotOnScreenButLeavesAPicture) {
+    testing::internal::CaptureStdout();
+    actionfunc('R');
+    const std::vector<uint32_t> reconstruction = shownBelowStatus();
+    actionfunc('k');
+    EXPECT_TRUE(shownBelowStatus() == reconstruction);
+    // The profile, then the help and back: still the plot, so the next scanner brings the object.
+    actionfunc('l');
+    actionfunc('?');
+    actionfunc('p');
+    const std::vector<uint32_t> after = shownBelowStatus();
+    testing::internal::GetCapturedStdout();
+    current_scanner = &scanner_choices[0];
+    drawHead();
+    EXPECT_TRUE(after == shownBelowStatus());
+}
+
 } // namespace

@@ -89,6 +89,7 @@ void convergencePlot(void) {
     SetDoubleBuffer(1);
     drawPlot(errors, fbp_rms);
     FlushBuffer();
+    notePlotOnScreen();
     SetDoubleBuffer(0);
     char status[100];
     std::snprintf(status, sizeof status, "SART: %d iteration%s, RMS %.4f; FBP: RMS %.4f", (int)errors.size(),

@@ -379,6 +379,7 @@ static void showNps(const ImageQuality &quality) {
     }
     drawFilterCurves(frame, curves, legend);
     FlushBuffer();
+    notePlotOnScreen();
     const size_t chosen = (size_t)(current_filter - filter_choices.data());
     std::snprintf(text, sizeof text, "Noise SD %.4f at %d photons per ray (%s)", quality.filters[chosen].noise.sd,
                   quality.settings.photons, current_filter->label);

@@ -15,7 +15,7 @@ void chooseFilter(const FilterChoice *filter) {
     current_filter = filter;
     have_fbp = 0;
     std::snprintf(status, sizeof status, "Filter: %s", filter->label);
-    Pause(status, 0);
+    settingStatus(status);
 }
 
 void chooseNoise(const NoiseChoice *noise) {
@@ -25,7 +25,7 @@ void chooseNoise(const NoiseChoice *noise) {
     have_fbp = 0;
     if (noise->photons) std::snprintf(status, sizeof status, "Noise: %d photons per ray", noise->photons);
     else std::snprintf(status, sizeof status, "Noise: off");
-    Pause(status, 0);
+    settingStatus(status);
 }
 
 // A setting of the scanner: the sinogram and what was filtered from it go.
@@ -36,7 +36,7 @@ static void chooseScanSetting(const Choice *&current, const Choice *choice, cons
     have_rdn = 0;
     have_fbp = 0;
     std::snprintf(status, sizeof status, "%s: %s", what, choice->label);
-    Pause(status, 0);
+    settingStatus(status);
 }
 
 void chooseViews(const ViewsChoice *views) { chooseScanSetting(current_views, views, "Views"); }

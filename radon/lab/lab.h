@@ -79,6 +79,12 @@ void drawCurve(const PlotFrame &f, const std::vector<double> &x, const std::vect
 // Row `row` of a legend in the frame's upper right: a piece of line in the
 // current colour, then the text.
 void drawLegendEntry(const PlotFrame &f, int row, const char *text);
+// A plot (the profile, the noise spectra, the convergence plot) has just
+// been drawn and flushed: it is on screen until something draws over it.
+void notePlotOnScreen(void);
+// The status line of a setting just changed. A plot still on screen shows
+// the settings before, so it gives way to the object first.
+void settingStatus(const char *text);
 
 // Every key on one screen; the next key brings back the picture before (help.cpp).
 void showHelp(void);

@@ -1,8 +1,10 @@
-// Plots of curves: a frame with numbered axes, curves clipped to it, and a legend.
+// Plots of curves: a frame with numbered axes, curves clipped to it, and a
+// legend; and what a setting does to a plot on screen.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "lab/lab.h"
 
@@ -69,4 +71,26 @@ void drawLegendEntry(const PlotFrame &f, int row, const char *text) {
     const double y = f.top + 10 + 15 * row;
     DrawLine(f.right - 180, y - 4, f.right - 160, y - 4);
     DrawString(f.right - 154, y + 1, text);
+}
+
+// What the window shows below the status line (at most two rows, 0..29),
+// as one number: FNV-1a over the pixels.
+static uint64_t screenFingerprint(void) {
+    uint64_t h = 14695981039346656037u;
+    for (int iy = 30; iy < height; iy++)
+        for (int ix = 0; ix < width; ix++) h = (h ^ GetWindowPixel(ix, iy)) * 1099511628211u;
+    return h;
+}
+
+// The fingerprint of the last plot drawn; none yet.
+static std::optional<uint64_t> plot_on_screen;
+
+void notePlotOnScreen(void) { plot_on_screen = screenFingerprint(); }
+
+void settingStatus(const char *text) {
+    // Whatever came after the plot (a save, the help, the FFT toggle) may
+    // have left it; any other picture stays as it is.
+    if (plot_on_screen && *plot_on_screen == screenFingerprint()) drawHead();
+    plot_on_screen.reset();
+    Pause(text, 0);
 }

@@ -44,6 +44,7 @@ static void drawProfile(int iy) {
     SetColor(&green);
     drawLegendEntry(frame, 1, "reconstruction");
     FlushBuffer();
+    notePlotOnScreen();
     SetDoubleBuffer(0);
     char status[100];
     std::snprintf(status, sizeof status, "Profile at y = %.2f cm: RMS error %.4f", y * kCmPerUnit,

@@ -1,5 +1,6 @@
 // Measuring the picture: the edge spread, line spread and MTF, the noise
-// power spectrum, the measurement of every filter, and the profile.
+// power spectrum, the measurement of every filter, the profile, and what a
+// setting does to a plot on screen.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -88,8 +88,8 @@ static std::optional<uint64_t> plot_on_screen;
 void notePlotOnScreen(void) { plot_on_screen = screenFingerprint(); }
 
 void settingStatus(const char *text) {
-    // Whatever came after the plot (a save, the help, the FFT toggle) may
-    // have left it; any other picture stays as it is.
+    // Commands that draw nothing (a save, the help, the FFT toggle) leave
+    // the plot on screen; a picture that has replaced it stays.
     if (plot_on_screen && *plot_on_screen == screenFingerprint()) drawHead();
     plot_on_screen.reset();
     Pause(text, 0);

@@ -14,6 +14,9 @@
 
 extern int width, height;            // canvas and image size, 400 x 400
 extern const double xmax, ymax;      // half-extents of the world square, 3.0
+// The world's scale: one unit is 5 cm, so the field of view is 30 cm wide
+// and the head phantom about 17 cm wide and 22 cm tall, a real head's size.
+const double kCmPerUnit = 5;
 extern int Nw, Np, Nl;               // angle steps, detector intervals, samples per ray
 extern double dw, dp, dl;            // angle, detector and along-ray steps
 extern double *cn, *sn;              // cos and sin of iw*dw, iw = 0..Nw

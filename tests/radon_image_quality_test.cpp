@@ -1,8 +1,10 @@
 // Measuring the picture: the edge spread, line spread and MTF, the noise
-// power spectrum, the measurement of every filter, and the profile.
+// power spectrum, the measurement of every filter, the profile, and what a
+// setting does to a plot on screen.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -104,7 +106,7 @@ Held held() {
     return h;
 }
 
-TEST_F(ImageQualityTest, EveryFilterIsMeasuredOnTheFirstNoisyScanAndTheStateStaysAsItWas) {
+TEST_F(ImageQualityTest, EveryFilterIsMeasuredOnTheFirstNoisyScansAndTheStateStaysAsItWas) {
     // The phantom at 10000 photons, a SART iteration and then "R" with Hann.
     current_noise = &noise_choices[3];
     testing::internal::CaptureStdout();
@@ -125,23 +127,74 @@ TEST_F(ImageQualityTest, EveryFilterIsMeasuredOnTheFirstNoisyScanAndTheStateStay
         EXPECT_GT(quality.filters[order[i - 1]].noise.sd, quality.filters[order[i]].noise.sd) << i;
     }
 
-    // Shepp-Logan's noise by hand: the first scan from the seed, with and without noise.
+    // Shepp-Logan's noise by hand: the first scans from the seed, as after a
+    // fresh start, less the scan without noise.
     testing::internal::CaptureStdout();
-    scan_count = 0;
     head = head1;
     current_filter = &filter_choices[0];
-    getRadon();
-    const Reconstruction noisy = (getFbp0(), backProjection());
+    std::vector<Reconstruction> noisy;
+    for (scan_count = 0; noisy.size() < (size_t)kNoiseDraws;) {
+        getRadon();
+        noisy.push_back((getFbp0(), backProjection()));
+    }
     current_noise = &noise_choices[0];
     getRadon();
     const Reconstruction clean = (getFbp0(), backProjection());
     testing::internal::GetCapturedStdout();
     scan_count = before.scans;
-    std::vector<double> square;
-    for (int iy = kNoiseTop; iy < kNoiseTop + kNoiseSide; iy++)
-        for (int ix = kNoiseLeft; ix < kNoiseLeft + kNoiseSide; ix++)
-            square.push_back(noisy.value[(size_t)iy * width + ix] - clean.value[(size_t)iy * width + ix]);
-    EXPECT_EQ(noiseSpectrum(square).sd, quality.filters[0].noise.sd);
+    std::vector<NoiseSpectrum> draws;
+    for (const Reconstruction &r : noisy) {
+        std::vector<double> square;
+        for (int iy = kNoiseTop; iy < kNoiseTop + kNoiseSide; iy++)
+            for (int ix = kNoiseLeft; ix < kNoiseLeft + kNoiseSide; ix++)
+                square.push_back(r.value[(size_t)iy * width + ix] - clean.value[(size_t)iy * width + ix]);
+        draws.push_back(noiseSpectrum(square));
+    }
+    EXPECT_EQ(meanSpectrum(draws).sd, quality.filters[0].noise.sd);
+    EXPECT_EQ(meanSpectrum(draws).nps, quality.filters[0].noise.nps);
+}
+
+TEST_F(ImageQualityTest, TheMeanOfEightDrawsOfWhiteNoiseIsFlatterThanOneDraw) {
+    std::mt19937_64 random(11);
+    std::normal_distribution<double> normal(0.0, 0.1);
+    std::vector<NoiseSpectrum> draws;
+    for (int d = 0; d < kNoiseDraws; d++) {
+        std::vector<double> square(kNoiseSide * kNoiseSide);
+        for (double &v : square) v = normal(random);
+        draws.push_back(noiseSpectrum(square));
+    }
+    // The rings' RMS deviation from the flat level, relative to it: about
+    // 1 / sqrt(8) as much for the mean of eight.
+    const double flat = 0.01 * kPixelSide * kPixelSide;
+    auto roughness = [flat](const NoiseSpectrum &s) {
+        double sum = 0;
+        for (int m = 1; m < kNoiseRings; m++) sum += (s.nps[m] / flat - 1) * (s.nps[m] / flat - 1);
+        return std::sqrt(sum / (kNoiseRings - 1));
+    };
+    double single = 0, sd = 0;
+    for (const NoiseSpectrum &s : draws) {
+        single += roughness(s) / kNoiseDraws;
+        sd += s.sd / kNoiseDraws;
+    }
+    const NoiseSpectrum mean = meanSpectrum(draws);
+    EXPECT_LT(roughness(mean), 0.5 * single);
+    EXPECT_NEAR(mean.sd, sd, 1e-15);
+}
+
+TEST_F(ImageQualityTest, TheBatchLinesGiveMtf50InLinePairsPerCm) {
+    testing::internal::CaptureStdout();
+    actionfunc('M');
+    const std::string out = testing::internal::GetCapturedStdout();
+    const ImageQuality *quality = currentImageQuality();
+    ASSERT_NE(quality, nullptr);
+    // One unit is 5 cm: cycles per unit over 5.
+    char line[80];
+    for (size_t i = 0; i < filter_choices.size(); i++) {
+        std::snprintf(line, sizeof line, "MTF50 %s: %.2f lp/cm\n", filter_choices[i].label,
+                      quality->filters[i].mtf50 / 5);
+        EXPECT_NE(out.find(line), std::string::npos) << line << out;
+    }
+    EXPECT_NE(out.find("MTF50 Ram-Lak: 1.67 lp/cm\n"), std::string::npos) << out;
 }
 
 TEST_F(ImageQualityTest, TheProfileMovesWithUpAndDownUntilAnotherKey) {
@@ -152,11 +205,36 @@ TEST_F(ImageQualityTest, TheProfileMovesWithUpAndDownUntilAnotherKey) {
     EXPECT_FALSE(profileKey('h'));
     EXPECT_FALSE(profileKey(GR_KEY_DOWN)); // the profile has ended
     const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("Profile at y = 0.00: RMS error 0.0"), std::string::npos) << out;
-    EXPECT_NE(out.find("Profile at y = 0.15: RMS error 0.0"), std::string::npos) << out;
-    EXPECT_NE(out.find("Profile at y = 2.85: RMS error"), std::string::npos) << out;
-    EXPECT_EQ(out.find("y = 3.00"), std::string::npos) << out;
-    EXPECT_NE(out.rfind("Profile at y = 2.70"), std::string::npos) << out;
+    EXPECT_NE(out.find("Profile at y = 0.00 cm: RMS error 0.0"), std::string::npos) << out;
+    EXPECT_NE(out.find("Profile at y = 0.75 cm: RMS error 0.0"), std::string::npos) << out;
+    EXPECT_NE(out.find("Profile at y = 14.25 cm: RMS error"), std::string::npos) << out;
+    EXPECT_EQ(out.find("y = 15.00"), std::string::npos) << out;
+    EXPECT_NE(out.rfind("Profile at y = 13.50 cm"), std::string::npos) << out;
+}
+
+// The window's picture below a two-row status line.
+std::vector<uint32_t> shownBelowStatus() {
+    std::vector<uint32_t> shown;
+    for (int iy = 30; iy < height; iy++)
+        for (int ix = 0; ix < width; ix++) shown.push_back(GetWindowPixel(ix, iy));
+    return shown;
+}
+
+TEST_F(ImageQualityTest, ASettingEndsAPlotOnScreenButLeavesAPicture) {
+    testing::internal::CaptureStdout();
+    actionfunc('R');
+    const std::vector<uint32_t> reconstruction = shownBelowStatus();
+    actionfunc('k');
+    EXPECT_TRUE(shownBelowStatus() == reconstruction);
+    // The profile, then the help and back: still the plot, so the next scanner brings the object.
+    actionfunc('l');
+    actionfunc('?');
+    actionfunc('p');
+    const std::vector<uint32_t> after = shownBelowStatus();
+    testing::internal::GetCapturedStdout();
+    current_scanner = &scanner_choices[0];
+    drawHead();
+    EXPECT_TRUE(after == shownBelowStatus());
 }
 
 } // namespace

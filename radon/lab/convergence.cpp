@@ -53,7 +53,7 @@ static void drawPlot(const std::vector<double> &errors, double fbp_rms) {
     SetColoredGray(&C, 0.7);
     DrawLine(left, bottom, right + 1, bottom);
     DrawLine(left, top - 4, left, bottom + 1);
-    DrawString(left - 40, top - 14, "RMS error");
+    DrawString(left - 40, top - 14, "RMS error (skull = 1)");
     DrawString((left + right) / 2 - 31, bottom + 40, "iteration");
 
     // Filtered back-projection: one number, a horizontal line.
@@ -89,6 +89,7 @@ void convergencePlot(void) {
     SetDoubleBuffer(1);
     drawPlot(errors, fbp_rms);
     FlushBuffer();
+    notePlotOnScreen();
     SetDoubleBuffer(0);
     char status[100];
     std::snprintf(status, sizeof status, "SART: %d iteration%s, RMS %.4f; FBP: RMS %.4f", (int)errors.size(),

@@ -1,7 +1,6 @@
 // The help screen: every key on one screen, then the picture from before.
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -36,28 +35,58 @@ struct HelpRow {
 // Characters in a column.
 static const size_t kColumnChars = 27;
 
-// The help lines as rows of at most kColumnChars, broken at
-// spaces; a key's text goes on under its text, a heading gets an empty row before it.
+// `rest` in rows of at most `columns` characters, broken at spaces, the
+// rows after the first indented.
+static std::vector<std::string> wrapped(std::string rest, size_t columns) {
+    std::vector<std::string> rows;
+    while (!rest.empty()) {
+        size_t cut = rest.size();
+        if (cut > columns) {
+            cut = rest.rfind(' ', columns);
+            if (cut == std::string::npos || cut <= 3) cut = columns;
+        }
+        rows.push_back(rest.substr(0, cut));
+        rest = rest.substr(cut);
+        while (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+        if (!rest.empty()) rest = "   " + rest;
+    }
+    return rows;
+}
+
+// The help lines as rows of at most kColumnChars; a key's text goes on
+// under its text, a heading gets an empty row before it.
 static std::vector<HelpRow> helpRows(void) {
     std::vector<HelpRow> rows;
     for (const std::string &line : helpLines()) {
-        std::string rest = line;
-        const bool heading = rest.size() < 2 || rest[1] != ' ';
+        const bool heading = line.size() < 2 || line[1] != ' ';
         if (heading && !rows.empty()) rows.push_back({"", true, false});
-        bool continued = false;
-        while (!rest.empty()) {
-            size_t cut = rest.size();
-            if (cut > kColumnChars) {
-                cut = rest.rfind(' ', kColumnChars);
-                if (cut == std::string::npos || cut <= 3) cut = kColumnChars;
-            }
-            rows.push_back({rest.substr(0, cut), heading, continued});
-            rest = rest.substr(cut);
-            while (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
-            if (!rest.empty()) rest = "   " + rest;
-            continued = true;
-        }
+        const std::vector<std::string> parts = wrapped(line, kColumnChars);
+        for (size_t i = 0; i < parts.size(); i++) rows.push_back({parts[i], heading, i > 0});
     }
+    return rows;
+}
+
+// The rows under the keys, across the screen: the world's scale, the
+// scanner's faults when there are any, and the settings now.
+static std::vector<std::string> settingsRows(void) {
+    const size_t columns = (size_t)(width - 6) / 7;
+    char text[160];
+    std::snprintf(text, sizeof text, "Scale: field of view %g cm, 1 unit = %g cm", 2 * xmax * kCmPerUnit, kCmPerUnit);
+    std::vector<std::string> rows = wrapped(text, columns);
+    std::string faults;
+    if (current_views != &views_choices[0]) faults += std::string(", ") + current_views->label;
+    if (current_detector != &detector_choices[0]) faults += ", weak detector";
+    if (current_beam != &beam_choices[0]) faults += ", poly beam";
+    if (metal_insert) faults += ", metal";
+    if (!faults.empty()) {
+        const std::vector<std::string> scan = wrapped("Scan: " + faults.substr(2), columns);
+        rows.insert(rows.end(), scan.begin(), scan.end());
+    }
+    std::snprintf(text, sizeof text, "Now: %dx%d, %s, %s%s, %s", Nw, Np, current_filter->label,
+                  current_noise->photons ? current_noise->label : "no noise", use_fft ? ", FFT" : "",
+                  current_scanner->label);
+    const std::vector<std::string> now = wrapped(text, columns);
+    rows.insert(rows.end(), now.begin(), now.end());
     return rows;
 }
 
@@ -101,18 +130,18 @@ void showHelp(void) {
         }
     }
 
-    char now[100];
-    std::snprintf(now, sizeof now, "Now: %dx%d, %s, %s%s", Nw, Np, current_filter->label,
-                  current_noise->photons ? current_noise->label : "no noise", use_fft ? ", FFT" : "");
     SetDoubleBuffer(1);
     ClearCanvas();
-    // The first line across the top; the rest flows down two columns, each
-    // entry wrapped at the column's width with its text indented.
+    // The first line across the top; the keys flow down two columns, each
+    // entry wrapped at the column's width with its text indented; the
+    // settings across the bottom.
     std::vector<HelpRow> rows = helpRows();
+    const std::vector<std::string> settings = settingsRows();
     const size_t split = columnSplit(rows);
     const size_t skip = split < rows.size() && rows[split].text.empty() ? 1 : 0;
     const size_t longest = std::max(split, rows.size() - split - skip);
-    const int row_height = std::min(16, (height - 94) / (int)std::max<size_t>(longest, 1));
+    const int row_height =
+        std::min(16, (height - 62 - 16 * (int)settings.size()) / (int)std::max<size_t>(longest, 1));
     SetColor(&green);
     DrawString(6, 32, help_title);
     for (size_t i = 0; i < rows.size(); i++) {
@@ -124,15 +153,8 @@ void showHelp(void) {
         DrawString(right ? 206 : 4, y, rows[i].text.c_str());
     }
     SetColoredGray(&C, 0.6);
-    DrawString(6, height - 8, now);
-    // A fan scanner and the scanner's faults, when there are any, on the row above.
-    std::string faults;
-    if (current_scanner->fan) faults += std::string(", ") + (current_scanner->label + strlen("Fan beam, "));
-    if (current_views != &views_choices[0]) faults += std::string(", ") + current_views->label;
-    if (current_detector != &detector_choices[0]) faults += ", weak detector";
-    if (current_beam != &beam_choices[0]) faults += ", poly beam";
-    if (metal_insert) faults += ", metal";
-    if (!faults.empty()) DrawString(6, height - 24, ("Scan: " + faults.substr(2)).c_str());
+    for (size_t i = 0; i < settings.size(); i++)
+        DrawString(6, height - 8 - 16 * (int)(settings.size() - 1 - i), settings[i].c_str());
     Pause("Help. Hit any key to go back.", 1);
 
     putBack(shown);

@@ -10,6 +10,7 @@
 
 #include "fft.h"
 #include "lab/lab.h"
+#include "parallel_rows.h"
 #include "window_map.h"
 
 static const double pi = 3.141592653589793;
@@ -59,7 +60,9 @@ std::vector<double> lineSpread(const std::vector<double> &esf) {
     return lsf;
 }
 
-double highestFrequency(void) { return std::min(Np / 12.0, 1 / (2 * kPixelSide)); }
+double detectorNyquist(void) { return Np / 12.0; }
+
+double highestFrequency(void) { return std::min(detectorNyquist(), 1 / (2 * kPixelSide)); }
 
 std::vector<double> modulationTransfer(const std::vector<double> &lsf, double f_max) {
     double total = 0;
@@ -131,6 +134,18 @@ NoiseSpectrum noiseSpectrum(std::vector<double> square) {
     return spectrum;
 }
 
+NoiseSpectrum meanSpectrum(const std::vector<NoiseSpectrum> &spectra) {
+    NoiseSpectrum mean{.sd = 0, .nps = std::vector<double>(kNoiseRings, 0.0)};
+    for (const NoiseSpectrum &s : spectra) {
+        mean.sd = mean.sd + s.sd;
+        for (int m = 0; m < kNoiseRings; m++) mean.nps[m] = mean.nps[m] + s.nps[m];
+    }
+    const double n = (double)spectra.size();
+    mean.sd = mean.sd / n;
+    for (double &v : mean.nps) v = v / n;
+    return mean;
+}
+
 // ---------------------------------------------------------------- the measurement
 
 int measuredPhotons(void) { return current_noise->photons ? current_noise->photons : 100000; }
@@ -194,12 +209,18 @@ class SavedState {
     int filtered_by_fft;
 };
 
-// The square of pixels the noise is measured on.
-static std::vector<double> noiseSquare(const Reconstruction &r) {
-    std::vector<double> square;
-    for (int iy = kNoiseTop; iy < kNoiseTop + kNoiseSide; iy++)
-        for (int ix = kNoiseLeft; ix < kNoiseLeft + kNoiseSide; ix++)
-            square.push_back(r.value[(size_t)iy * width + ix]);
+// The square of pixels the noise is measured on, back-projected from fbp:
+// its pixels alone, a fortieth of a whole picture.
+static std::vector<double> noiseSquare(void) {
+    std::vector<double> square((size_t)kNoiseSide * kNoiseSide);
+    computeRowsInOrder(
+        kNoiseSide,
+        [&](int k) {
+            std::vector<double> row(width);
+            backProjectPixels(kNoiseTop + k, kNoiseLeft, kNoiseLeft + kNoiseSide, row.data());
+            std::copy_n(&row[kNoiseLeft], kNoiseSide, &square[(size_t)k * kNoiseSide]);
+        },
+        [](int) {});
     return square;
 }
 
@@ -222,22 +243,49 @@ ImageQuality measureImageQuality(void) {
     std::vector<std::vector<double>> clean;
     for (const FilterChoice &filter : filter_choices) {
         current_filter = &filter;
-        const Reconstruction r = quietReconstruction();
-        std::vector<double> mtf = modulationTransfer(lineSpread(edgeSpread(r)), highestFrequency());
+        std::vector<double> mtf = modulationTransfer(lineSpread(edgeSpread(quietReconstruction())), highestFrequency());
         const double f50 = mtf50(mtf);
         quality.filters.push_back({.mtf = std::move(mtf), .mtf50 = f50, .noise = {}});
-        clean.push_back(noiseSquare(r));
+        clean.push_back(noiseSquare());
     }
+    // The noisy scans 0, 1, ... from the seed, whatever scans came before.
     current_noise = &*std::find_if(noise_choices.begin(), noise_choices.end(),
                                    [photons](const NoiseChoice &n) { return n.photons == photons; });
-    measureSinogram(0);
-    for (size_t i = 0; i < filter_choices.size(); i++) {
-        current_filter = &filter_choices[i];
-        std::vector<double> noise = noiseSquare(quietReconstruction());
-        for (size_t k = 0; k < noise.size(); k++) noise[k] = noise[k] - clean[i][k];
-        quality.filters[i].noise = noiseSpectrum(noise);
+    std::vector<std::vector<NoiseSpectrum>> draws(filter_choices.size());
+    for (int draw = 0; draw < kNoiseDraws; draw++) {
+        measureSinogram((uint64_t)draw);
+        for (size_t i = 0; i < filter_choices.size(); i++) {
+            current_filter = &filter_choices[i];
+            filterQuietly();
+            std::vector<double> noise = noiseSquare();
+            for (size_t k = 0; k < noise.size(); k++) noise[k] = noise[k] - clean[i][k];
+            draws[i].push_back(noiseSpectrum(noise));
+        }
     }
+    for (size_t i = 0; i < filter_choices.size(); i++) quality.filters[i].noise = meanSpectrum(draws[i]);
     return quality;
+}
+
+// ---------------------------------------------------------------- the curves
+
+static double linePairsPerCm(double cycles_per_unit) { return cycles_per_unit / kCmPerUnit; }
+
+FilterCurves mtfCurves(const ImageQuality &quality) {
+    FilterCurves curves;
+    for (size_t k = 0; k < quality.filters[0].mtf.size(); k++) curves.f.push_back(linePairsPerCm(mtfFrequency((int)k)));
+    for (const FilterQuality &q : quality.filters) curves.y.push_back(q.mtf);
+    return curves;
+}
+
+FilterCurves npsCurves(const ImageQuality &quality) {
+    FilterCurves curves;
+    for (int m = 0; m < kNoiseRings; m++) curves.f.push_back(linePairsPerCm(ringFrequency(m)));
+    for (const FilterQuality &q : quality.filters) {
+        std::vector<double> nps = q.noise.nps;
+        for (double &v : nps) v = v * (kCmPerUnit * kCmPerUnit);
+        curves.y.push_back(nps);
+    }
+    return curves;
 }
 
 // ---------------------------------------------------------------- the screens
@@ -248,87 +296,90 @@ const ImageQuality *currentImageQuality(void) {
     return last_quality && last_quality->settings == currentSettings() ? &*last_quality : nullptr;
 }
 
-// The grey of the filters not chosen, each a little apart.
-static double filterGrey(size_t i) { return 0.35 + 0.1 * (double)i; }
+// Both screens' frame: the same frequencies across, from 0 to the
+// detector's Nyquist frequency, the highest the scan can hold.
+static PlotFrame frequencyFrame(double y_high) {
+    return {.x_low = 0, .x_high = linePairsPerCm(detectorNyquist()), .y_low = 0, .y_high = y_high};
+}
+static void drawFrequencyAxes(const PlotFrame &frame, double y_step, const char *y_title) {
+    drawPlotAxes(frame, roundStep(frame.x_high, 6), y_step, "frequency (lp/cm)", y_title);
+}
 
-// The five curves over the frame, the chosen one in green and last (on top),
-// with the legend's texts.
-static void drawFilterCurves(const PlotFrame &f, const std::vector<double> &x,
-                             const std::vector<std::vector<double>> &y, const std::vector<std::string> &legend) {
+// The five curves over the frame, each in its filter's colour, the chosen
+// one thickest and last (on top), with the legend's texts.
+static void drawFilterCurves(const PlotFrame &f, const FilterCurves &curves, const std::vector<std::string> &legend) {
     const size_t chosen = (size_t)(current_filter - filter_choices.data());
-    SetLineWidth(2);
-    for (size_t i = 0; i < y.size(); i++) {
+    auto pen = [chosen](size_t i) {
+        const Color &c = filter_choices[i].colour;
+        SetColor3i(c.r, c.g, c.b);
+        SetLineWidth(i == chosen ? 3 : 1);
+    };
+    for (size_t i = 0; i < curves.y.size(); i++) {
         if (i == chosen) continue;
-        SetColoredGray(&C, filterGrey(i));
-        drawCurve(f, x, y[i]);
+        pen(i);
+        drawCurve(f, curves.f, curves.y[i]);
     }
-    SetColor(&green);
-    drawCurve(f, x, y[chosen]);
-    SetLineWidth(0);
-    for (size_t i = 0; i < y.size(); i++) {
-        if (i == chosen) SetColor(&green);
-        else SetColoredGray(&C, filterGrey(i));
+    pen(chosen);
+    drawCurve(f, curves.f, curves.y[chosen]);
+    for (size_t i = 0; i < curves.y.size(); i++) {
+        pen(i);
         drawLegendEntry(f, (int)i, legend[i].c_str());
     }
+    SetLineWidth(0);
 }
 
 static std::string mtf50Text(const FilterQuality &q) {
     char text[40];
-    if (q.mtf50 >= 0) std::snprintf(text, sizeof text, "%.2f", q.mtf50);
-    else std::snprintf(text, sizeof text, "above %.2f", mtfFrequency((int)q.mtf.size() - 1));
+    if (q.mtf50 >= 0) std::snprintf(text, sizeof text, "%.2f", linePairsPerCm(q.mtf50));
+    else std::snprintf(text, sizeof text, "above %.2f", linePairsPerCm(mtfFrequency((int)q.mtf.size() - 1)));
     return text;
 }
 
 static void showMtf(const ImageQuality &quality) {
-    std::vector<double> f;
-    for (size_t k = 0; k < quality.filters[0].mtf.size(); k++) f.push_back(mtfFrequency((int)k));
-    const PlotFrame frame{.x_low = 0, .x_high = highestFrequency(), .y_low = 0, .y_high = 1.2};
-    drawPlotAxes(frame, roundStep(frame.x_high, 6), 0.2, "cycles per unit", "MTF");
-    std::vector<std::vector<double>> curves;
+    // A grid line at a half, where MTF50 is read.
+    const PlotFrame frame = frequencyFrame(1.25);
+    drawFrequencyAxes(frame, 0.25, "MTF");
     std::vector<std::string> legend;
     for (size_t i = 0; i < filter_choices.size(); i++) {
-        curves.push_back(quality.filters[i].mtf);
         const std::string label = filter_choices[i].label, f50 = mtf50Text(quality.filters[i]);
         legend.push_back(label + " " + f50);
-        if (batch_mode) printLine(("MTF50 " + label + ": " + f50).c_str());
+        if (batch_mode) printLine(("MTF50 " + label + ": " + f50 + " lp/cm").c_str());
     }
-    drawFilterCurves(frame, f, curves, legend);
+    drawFilterCurves(frame, mtfCurves(quality), legend);
     FlushBuffer();
     const size_t chosen = (size_t)(current_filter - filter_choices.data());
-    const std::string status = "MTF50 " + mtf50Text(quality.filters[chosen]) + " cycles per unit (" +
-                               current_filter->label + "). Hit Return to Continue.";
+    const std::string status =
+        "MTF50 " + mtf50Text(quality.filters[chosen]) + " lp/cm (" + current_filter->label + "). Hit Return to Continue.";
     Pause(status.c_str(), 1);
 }
 
 static void showNps(const ImageQuality &quality) {
-    std::vector<double> f;
-    for (int m = 0; m < kNoiseRings; m++) f.push_back(ringFrequency(m));
+    FilterCurves curves = npsCurves(quality);
     // The spectra in units of a power of ten that puts the largest between 1 and 10.
     double largest = 0;
-    for (const FilterQuality &q : quality.filters)
-        for (double v : q.noise.nps) largest = std::max(largest, v);
+    for (const std::vector<double> &nps : curves.y)
+        for (double v : nps) largest = std::max(largest, v);
     const int exponent = largest > 0 ? (int)floor(log10(largest)) : 0;
     const double unit = pow(10, exponent);
-    const double y_step = roundStep(1.1 * largest / unit, 5);
-    const PlotFrame frame{
-        .x_low = 0, .x_high = f.back(), .y_low = 0, .y_high = ceil(1.1 * largest / unit / y_step) * y_step};
+    for (std::vector<double> &nps : curves.y)
+        for (double &v : nps) v = v / unit;
+    // Room above the curves for the legend.
+    const double range = 1.4 * largest / unit, y_step = roundStep(range, 5);
+    const PlotFrame frame = frequencyFrame(ceil(range / y_step) * y_step);
     char title[40];
-    std::snprintf(title, sizeof title, "NPS (x 1e%d)", exponent);
-    drawPlotAxes(frame, 5, y_step, "cycles per unit", title);
-    std::vector<std::vector<double>> curves;
+    std::snprintf(title, sizeof title, "NPS (1e%d cm^2)", exponent);
+    drawFrequencyAxes(frame, y_step, title);
     std::vector<std::string> legend;
     char text[80];
     for (size_t i = 0; i < filter_choices.size(); i++) {
-        std::vector<double> scaled = quality.filters[i].noise.nps;
-        for (double &v : scaled) v = v / unit;
-        curves.push_back(scaled);
         std::snprintf(text, sizeof text, "%s SD %.4f", filter_choices[i].label, quality.filters[i].noise.sd);
         legend.push_back(text);
         std::snprintf(text, sizeof text, "Noise SD %s: %.4f", filter_choices[i].label, quality.filters[i].noise.sd);
         if (batch_mode) printLine(text);
     }
-    drawFilterCurves(frame, f, curves, legend);
+    drawFilterCurves(frame, curves, legend);
     FlushBuffer();
+    notePlotOnScreen();
     const size_t chosen = (size_t)(current_filter - filter_choices.data());
     std::snprintf(text, sizeof text, "Noise SD %.4f at %d photons per ray (%s)", quality.filters[chosen].noise.sd,
                   quality.settings.photons, current_filter->label);

@@ -34,8 +34,10 @@ double binRadius(int b);
 std::vector<double> edgeSpread(const Reconstruction &r);
 // The line spread: esf[b - 1] - esf[b + 1], 0 at both ends.
 std::vector<double> lineSpread(const std::vector<double> &esf);
-// The highest frequency measured: the detector's Nyquist frequency Np / 12
-// or the pixels' 33.33, whichever is lower.
+// The detector's Nyquist frequency, half a cycle per detector interval: Np / 12.
+double detectorNyquist(void);
+// The highest frequency measured: the detector's Nyquist frequency or the
+// pixels' 33.33, whichever is lower.
 double highestFrequency(void);
 // |sum lsf[b] exp(-2 pi i f r_b)| / |sum lsf[b]| at f = mtfFrequency(k) up to f_max.
 std::vector<double> modulationTransfer(const std::vector<double> &lsf, double f_max);
@@ -63,6 +65,11 @@ struct NoiseSpectrum {
 // over the rings floor(sqrt(u^2 + v^2) + 1/2) of the frequencies u, v = -32..31,
 // of `square` with its mean removed.
 NoiseSpectrum noiseSpectrum(std::vector<double> square);
+// The mean of the spectra, ring by ring, and of their SDs.
+NoiseSpectrum meanSpectrum(const std::vector<NoiseSpectrum> &spectra);
+// The draws of the noise a spectrum is averaged over: one alone has bumps
+// that are chance, not the filter.
+const int kNoiseDraws = 8;
 
 // ---------------------------------------------------------------- the measurement
 
@@ -93,10 +100,23 @@ struct ImageQuality {
 };
 
 // Every filter on Disk0 (without the metal insert): the MTF of its
-// noise-free reconstruction, and the noise of the first noisy scan from the
-// seed; everything the program holds is as it was before.
+// noise-free reconstruction, and the noise of the first kNoiseDraws noisy
+// scans from the seed (scan 0 first, as after a fresh start); everything the
+// program holds is as it was before.
 ImageQuality measureImageQuality(void);
 // The last measurement of "M" when it belongs to the current settings, else null.
 const ImageQuality *currentImageQuality(void);
+
+// The filters' curves as the screens draw them and "d" writes them: over
+// frequencies in line pairs per cm, as scanners' data sheets give them.
+struct FilterCurves {
+    std::vector<double> f;              // lp/cm
+    std::vector<std::vector<double>> y; // one curve per filter, in the order of filter_choices
+};
+// The MTF.
+FilterCurves mtfCurves(const ImageQuality &quality);
+// The noise power spectrum in cm^2 (values relative to the skull's 1), so
+// that over the frequency plane in lp/cm it adds up to the variance.
+FilterCurves npsCurves(const ImageQuality &quality);
 
 #endif

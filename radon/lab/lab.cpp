@@ -15,7 +15,7 @@ void chooseFilter(const FilterChoice *filter) {
     current_filter = filter;
     have_fbp = 0;
     std::snprintf(status, sizeof status, "Filter: %s", filter->label);
-    Pause(status, 0);
+    settingStatus(status);
 }
 
 void chooseNoise(const NoiseChoice *noise) {
@@ -25,7 +25,7 @@ void chooseNoise(const NoiseChoice *noise) {
     have_fbp = 0;
     if (noise->photons) std::snprintf(status, sizeof status, "Noise: %d photons per ray", noise->photons);
     else std::snprintf(status, sizeof status, "Noise: off");
-    Pause(status, 0);
+    settingStatus(status);
 }
 
 // A setting of the scanner: the sinogram and what was filtered from it go.
@@ -36,7 +36,7 @@ static void chooseScanSetting(const Choice *&current, const Choice *choice, cons
     have_rdn = 0;
     have_fbp = 0;
     std::snprintf(status, sizeof status, "%s: %s", what, choice->label);
-    Pause(status, 0);
+    settingStatus(status);
 }
 
 void chooseViews(const ViewsChoice *views) { chooseScanSetting(current_views, views, "Views"); }
@@ -143,12 +143,11 @@ static std::string csvTable(int rows, int cols, Value value) {
 
 // A table of the five filters' curves: the header, then per point its
 // frequency and each filter's value.
-static std::string filterCurvesTable(const std::vector<double> &frequencies,
-                                     const std::vector<std::vector<double>> &curves) {
-    std::string header = "f";
+static std::string filterCurvesTable(const FilterCurves &curves) {
+    std::string header = "f_lp_per_cm";
     for (const FilterChoice &filter : filter_choices) header += std::string(",") + filter.label;
-    return header + "\n" + csvTable((int)frequencies.size(), (int)curves.size() + 1, [&](int row, int column) {
-               return column ? curves[column - 1][row] : frequencies[row];
+    return header + "\n" + csvTable((int)curves.f.size(), (int)curves.y.size() + 1, [&](int row, int column) {
+               return column ? curves.y[column - 1][row] : curves.f[row];
            });
 }
 
@@ -171,15 +170,8 @@ void saveData(void) {
              }));
     }
     if (const ImageQuality *quality = currentImageQuality()) {
-        std::vector<double> f;
-        std::vector<std::vector<double>> mtf, nps;
-        for (size_t k = 0; k < quality->filters[0].mtf.size(); k++) f.push_back(mtfFrequency((int)k));
-        for (const FilterQuality &filter : quality->filters) mtf.push_back(filter.mtf);
-        save("mtf", filterCurvesTable(f, mtf));
-        f.clear();
-        for (int m = 0; m < kNoiseRings; m++) f.push_back(ringFrequency(m));
-        for (const FilterQuality &filter : quality->filters) nps.push_back(filter.noise.nps);
-        save("nps", filterCurvesTable(f, nps));
+        save("mtf", filterCurvesTable(mtfCurves(*quality)));
+        save("nps", filterCurvesTable(npsCurves(*quality)));
     }
     if (saved.empty()) return;
     char status[100];

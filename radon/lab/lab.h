@@ -73,11 +73,18 @@ struct PlotFrame {
 // Clear the canvas and draw the axes with a number at every step, a faint
 // grid across, and the axes' titles.
 void drawPlotAxes(const PlotFrame &f, double x_step, double y_step, const char *x_title, const char *y_title);
-// Straight lines through the points (x[i], y[i]) in the current colour.
+// Straight lines through the points (x[i], y[i]), x growing, in the
+// current colour, up to the frame's right edge.
 void drawCurve(const PlotFrame &f, const std::vector<double> &x, const std::vector<double> &y);
 // Row `row` of a legend in the frame's upper right: a piece of line in the
 // current colour, then the text.
 void drawLegendEntry(const PlotFrame &f, int row, const char *text);
+// A plot (the profile, the noise spectra, the convergence plot) has just
+// been drawn and flushed: it is on screen until something draws over it.
+void notePlotOnScreen(void);
+// The status line of a setting just changed. A plot still on screen shows
+// the settings before, so it gives way to the object first.
+void settingStatus(const char *text);
 
 // Every key on one screen; the next key brings back the picture before (help.cpp).
 void showHelp(void);

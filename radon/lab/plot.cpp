@@ -1,8 +1,10 @@
-// Plots of curves: a frame with numbered axes, curves clipped to it, and a legend.
+// Plots of curves: a frame with numbered axes, curves clipped to it, and a
+// legend; and what a setting does to a plot on screen.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "lab/lab.h"
 
@@ -20,9 +22,10 @@ double PlotFrame::py(double y) const {
     return bottom - (bottom - top) * (std::clamp(y, y_low, y_high) - y_low) / (y_high - y_low);
 }
 
-// A number of an axis with as many decimals as its step needs.
+// A number of an axis with as many decimals as its step needs (0.2 one, 0.25 two).
 static const char *axisNumber(char *out, size_t size, double v, double step) {
-    const int decimals = std::max(0, (int)ceil(-log10(step) - 1e-9));
+    int decimals = std::max(0, (int)ceil(-log10(step) - 1e-9));
+    while (fabs(step * pow(10, decimals) - round(step * pow(10, decimals))) > 1e-6) decimals++;
     // -0.0 would print as "-0".
     std::snprintf(out, size, "%.*f", decimals, fabs(v) < step / 2 ? 0.0 : v);
     return out;
@@ -53,11 +56,41 @@ void drawPlotAxes(const PlotFrame &f, double x_step, double y_step, const char *
 }
 
 void drawCurve(const PlotFrame &f, const std::vector<double> &x, const std::vector<double> &y) {
-    for (size_t i = 1; i < x.size(); i++) DrawLine(f.px(x[i - 1]), f.py(y[i - 1]), f.px(x[i]), f.py(y[i]));
+    for (size_t i = 1; i < x.size() && x[i - 1] < f.x_high; i++) {
+        // The line that crosses the right edge ends there.
+        double x1 = x[i], y1 = y[i];
+        if (x1 > f.x_high) {
+            y1 = y[i - 1] + (y1 - y[i - 1]) * (f.x_high - x[i - 1]) / (x1 - x[i - 1]);
+            x1 = f.x_high;
+        }
+        DrawLine(f.px(x[i - 1]), f.py(y[i - 1]), f.px(x1), f.py(y1));
+    }
 }
 
 void drawLegendEntry(const PlotFrame &f, int row, const char *text) {
     const double y = f.top + 10 + 15 * row;
     DrawLine(f.right - 180, y - 4, f.right - 160, y - 4);
     DrawString(f.right - 154, y + 1, text);
+}
+
+// What the window shows below the status line (at most two rows, 0..29),
+// as one number: FNV-1a over the pixels.
+static uint64_t screenFingerprint(void) {
+    uint64_t h = 14695981039346656037u;
+    for (int iy = 30; iy < height; iy++)
+        for (int ix = 0; ix < width; ix++) h = (h ^ GetWindowPixel(ix, iy)) * 1099511628211u;
+    return h;
+}
+
+// The fingerprint of the last plot drawn; none yet.
+static std::optional<uint64_t> plot_on_screen;
+
+void notePlotOnScreen(void) { plot_on_screen = screenFingerprint(); }
+
+void settingStatus(const char *text) {
+    // Commands that draw nothing (a save, the help, the FFT toggle) leave
+    // the plot on screen; a picture that has replaced it stays.
+    if (plot_on_screen && *plot_on_screen == screenFingerprint()) drawHead();
+    plot_on_screen.reset();
+    Pause(text, 0);
 }

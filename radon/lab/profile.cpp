@@ -19,7 +19,7 @@ static void drawProfile(int iy) {
     for (int ix = 0; ix < width; ix++) {
         const size_t i = (size_t)iy * width + ix;
         if (!r.inside[i]) continue;
-        xs.push_back(pixelX(ix));
+        xs.push_back(pixelX(ix) * kCmPerUnit);
         reconstructed.push_back(r.value[i]);
         object.push_back(objectValue(pixelX(ix), y));
     }
@@ -29,9 +29,10 @@ static void drawProfile(int iy) {
         sum = sum + e * e;
     }
 
-    const PlotFrame frame{.x_low = -xmax, .x_high = xmax, .y_low = -0.2, .y_high = 1.2};
+    // Across in cm, as a scanner's ruler would read.
+    const PlotFrame frame{.x_low = -xmax * kCmPerUnit, .x_high = xmax * kCmPerUnit, .y_low = -0.2, .y_high = 1.2};
     SetDoubleBuffer(1);
-    drawPlotAxes(frame, 1, 0.2, "x", "value");
+    drawPlotAxes(frame, 5, 0.2, "x (cm)", "value (skull = 1)");
     SetLineWidth(2);
     SetColoredGray(&C, 0.6);
     drawCurve(frame, xs, object);
@@ -43,9 +44,11 @@ static void drawProfile(int iy) {
     SetColor(&green);
     drawLegendEntry(frame, 1, "reconstruction");
     FlushBuffer();
+    notePlotOnScreen();
     SetDoubleBuffer(0);
     char status[100];
-    std::snprintf(status, sizeof status, "Profile at y = %.2f: RMS error %.4f", y, sqrt(sum / (double)xs.size()));
+    std::snprintf(status, sizeof status, "Profile at y = %.2f cm: RMS error %.4f", y * kCmPerUnit,
+                  sqrt(sum / (double)xs.size()));
     Pause(status, 0);
 }
 

@@ -67,10 +67,30 @@ VECTOR_CLONES static void backProjectAngle(int iw, const double *__restrict row,
     }
 }
 
+// Pixels first..end-1, all inside the disc, of the row at height y from the
+// filtered sinogram `filtered`, of a fan scanner or of parallel rays. Each
+// pixel's sum is its own: a part of a row comes out as in the whole row.
+static void backProjectRun(double **filtered, bool fan, const double *xs, double y, int first, int end, double *fn) {
+    for (int ix = first; ix < end; ix++) fn[ix] = 0;
+    if (fan) {
+        fanBackProjectRow(filtered, first, end, xs, y, fn);
+        return;
+    }
+    // With the angles outermost each pixel still sums them in order, and the
+    // pixels' sums go in step. Row iw = Nw (the half-turn) takes no part,
+    // nor do views left out (their rows are 0).
+    for (int iw = 0; iw < Nw; iw++)
+        if (viewMeasured(iw)) backProjectAngle(iw, filtered[iw], first, end, xs, y, fn);
+    // A sparse view stands for the angles up to the next measured one.
+    const double angle = viewWeight();
+    for (int ix = first; ix < end; ix++) fn[ix] = fn[ix] * angle;
+}
+
 // Row iy from the filtered sinogram `filtered`, of a fan scanner or of parallel rays.
 static void backProjectRowOf(double **filtered, bool fan, int iy, char *in, double *fn) {
     double y = pixelY(iy);
     std::vector<double> xs(width);
+    // x grows with ix, so the disc meets the row in one run of pixels.
     int first = width, end = 0;
     for (int ix = 0; ix < width; ix++) {
         xs[ix] = pixelX(ix);
@@ -78,25 +98,18 @@ static void backProjectRowOf(double **filtered, bool fan, int iy, char *in, doub
         if (in[ix]) {
             if (first == width) first = ix;
             end = ix + 1;
-            fn[ix] = 0;
         }
     }
-    if (fan) {
-        fanBackProjectRow(filtered, first, end, xs.data(), y, fn);
-        return;
-    }
-    // x grows with ix, so the disc meets the row in one run of pixels. With
-    // the angles outermost each pixel still sums them in order, and the
-    // pixels' sums go in step. Row iw = Nw (the half-turn) takes no part,
-    // nor do views left out (their rows are 0).
-    for (int iw = 0; iw < Nw; iw++)
-        if (viewMeasured(iw)) backProjectAngle(iw, filtered[iw], first, end, xs.data(), y, fn);
-    // A sparse view stands for the angles up to the next measured one.
-    const double angle = viewWeight();
-    for (int ix = first; ix < end; ix++) fn[ix] = fn[ix] * angle;
+    backProjectRun(filtered, fan, xs.data(), y, first, end, fn);
 }
 
 void backProjectRow(int iy, char *in, double *fn) { backProjectRowOf(fbp, current_scanner->fan, iy, in, fn); }
+
+void backProjectPixels(int iy, int first, int end, double *fn) {
+    std::vector<double> xs(width);
+    for (int ix = first; ix < end; ix++) xs[ix] = pixelX(ix);
+    backProjectRun(fbp, current_scanner->fan, xs.data(), pixelY(iy), first, end, fn);
+}
 
 // The back-projection of `filtered`; with `draw`, each row is drawn as soon as it is ready.
 static Reconstruction backProjectRows(double **filtered, bool fan, bool draw) {

@@ -58,11 +58,16 @@ static double hammingWindow(double nu) { return 0.54 + 0.46 * cos(2 * pi * nu); 
 static double hannWindow(double nu) { return 0.5 + 0.5 * cos(2 * pi * nu); }
 
 static const FilterChoice filter_table[] = {
-    {.label = "Shepp-Logan", .id = 3000, .weight = weight, .response = sheppLoganResponse},
-    {.label = "Ram-Lak", .id = 3001, .weight = weightOf<ramLak>, .response = responseOf<flat>},
-    {.label = "Cosine", .id = 3002, .weight = weightOf<cosine>, .response = responseOf<cosineWindow>},
-    {.label = "Hamming", .id = 3003, .weight = weightOf<hamming>, .response = responseOf<hammingWindow>},
-    {.label = "Hann", .id = 3004, .weight = weightOf<hann>, .response = responseOf<hannWindow>},
+    {.label = "Shepp-Logan", .id = 3000, .weight = weight, .response = sheppLoganResponse,
+     .colour = {.r = 0, .g = 255, .b = 0, .id = 0, .cref = nullptr}},
+    {.label = "Ram-Lak", .id = 3001, .weight = weightOf<ramLak>, .response = responseOf<flat>,
+     .colour = {.r = 255, .g = 80, .b = 80, .id = 0, .cref = nullptr}},
+    {.label = "Cosine", .id = 3002, .weight = weightOf<cosine>, .response = responseOf<cosineWindow>,
+     .colour = {.r = 255, .g = 210, .b = 0, .id = 0, .cref = nullptr}},
+    {.label = "Hamming", .id = 3003, .weight = weightOf<hamming>, .response = responseOf<hammingWindow>,
+     .colour = {.r = 80, .g = 170, .b = 255, .id = 0, .cref = nullptr}},
+    {.label = "Hann", .id = 3004, .weight = weightOf<hann>, .response = responseOf<hannWindow>,
+     .colour = {.r = 230, .g = 110, .b = 255, .id = 0, .cref = nullptr}},
 };
 const std::span<const FilterChoice> filter_choices = filter_table;
 const FilterChoice *current_filter = &filter_table[0];

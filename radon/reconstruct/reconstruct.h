@@ -21,6 +21,7 @@ struct FilterChoice {
     double (*weight)(double x, double dx);
     // The FFT path's factor for frequency index m = 0..Np-1.
     double (*response)(int m);
+    Color colour; // of its curves where the filters are compared
 };
 extern const std::span<const FilterChoice> filter_choices;
 extern const FilterChoice *current_filter; // Shepp-Logan at start
@@ -123,6 +124,9 @@ void reconstruct(void);
 // whether pixel ix lies inside the disc of radius xmax, fn[ix] is its value
 // (set only inside). Draws nothing.
 void backProjectRow(int iy, char *in, double *fn);
+// Pixels first..end-1 of image row iy, all inside the disc, as
+// backProjectRow gives them: fn[first..end-1].
+void backProjectPixels(int iy, int first, int end, double *fn);
 
 // Clear the canvas and draw the back-projection of the current fbp.
 void drawBackProjection(void);

@@ -1,7 +1,9 @@
 // The fan-beam scanner: the choice of scanner, the fan's geometry, and the
 // fan-beam scan with its animation, which shows the whole set-up at half
 // scale so that the turning source and its fan are in the window.
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "parallel_rows.h"
@@ -45,8 +47,20 @@ static std::vector<double> halfScaleObject(void) {
     return grey;
 }
 
+// A text of the set-up centred at (x, y), on black so that it reads over
+// the lines, and kept whole in the window.
+static void drawLabel(double x, double y, const char *text) {
+    const double w = 7.0 * (double)strlen(text);
+    const double left = std::clamp(x - w / 2, 2.0, width - 2 - w), bottom = std::clamp(y + 7, 15.0, height - 2.0);
+    SetColoredGray(&C, 0.0);
+    FillRectangle(left - 2, bottom - 14, left + w + 2, bottom + 1);
+    SetColoredGray(&C, 0.85);
+    DrawString(left, bottom, text);
+}
+
 // View k: the object, the source's circle and the source, the edge rays and
-// every eighth ray, and the detector arc lit by the ideal integrals sums[j] dl.
+// every eighth ray, and the detector arc lit by the ideal integrals sums[j] dl,
+// each named, and the scale said in the corner the circle leaves free.
 static void drawFanView(const std::vector<double> &object, int k, const double *sums) {
     ClearCanvas();
     for (int iy = 0; iy < height / 2; iy++) {
@@ -87,8 +101,21 @@ static void drawFanView(const std::vector<double> &object, int k, const double *
         DrawLine(x0, y0, x1, y1);
     }
     SetLineWidth(0);
+    // On the window: u from the source towards the centre, t along the
+    // source's path. "detector" lies beyond the arc's middle, "source"
+    // beside the dot where it has been, away from the fan.
+    const double ux = -sin(beta), uy = -cos(beta), tx = cos(beta), ty = -sin(beta);
+    point(Np / 2, 9.3, &x0, &y0);
+    const double detector_gap = fabs(ux) * 28 + fabs(uy) * 7 + 4, source_gap = fabs(tx) * 21 + fabs(ty) * 7 + 8;
+    drawLabel(x0 + ux * detector_gap, y0 + uy * detector_gap, "detector");
+    drawLabel(halfX(sx) - tx * source_gap, halfY(sy) - ty * source_gap, "source");
+    SetColoredGray(&C, 0.6);
+    DrawString(4, height - 18, "drawn at");
+    DrawString(4, height - 3, "half scale");
+    // Whole where the circle meets the window's edge.
+    const double dot_x = std::clamp(halfX(sx), 4.0, width - 5.0), dot_y = std::clamp(halfY(sy), 4.0, height - 5.0);
     SetColoredGray(&C, 1.0);
-    FillRectangle(halfX(sx) - 4, halfY(sy) - 4, halfX(sx) + 5, halfY(sy) + 5);
+    FillRectangle(dot_x - 4, dot_y - 4, dot_x + 5, dot_y + 5);
     FlushBuffer();
 }
 

@@ -117,15 +117,15 @@ check "the ids of SART, the plot and ART run" sh -c "[ $status -eq 0 ] && [ ! -s
 # while they belong to the settings (not after a new noise setting).
 "$RADON" --batch "{108}{77}{3103}d Md" >out.txt 2>err.txt; status=$?
 check "the profile, then ten numbers before each screen's status line" sh -c "[ $status -eq 0 ] && [ ! -s err.txt ] &&
-    grep -qx 'Profile at y = 0.00: RMS error 0\.[0-9]\{4\}' out.txt &&
-    [ \$(grep -c '^MTF50 [A-Za-z-]*: [0-9.]*$' out.txt) -eq 10 ] &&
+    grep -qx 'Profile at y = 0.00 cm: RMS error 0\.[0-9]\{4\}' out.txt &&
+    [ \$(grep -c '^MTF50 [A-Za-z-]*: [0-9.]* lp/cm$' out.txt) -eq 10 ] &&
     [ \$(grep -c '^Noise SD [A-Za-z-]*: 0\.[0-9]\{4\}$' out.txt) -eq 10 ] &&
-    grep -q '^MTF50 [0-9.]* cycles per unit (Shepp-Logan). Hit Return to Continue.$' out.txt &&
+    grep -q '^MTF50 [0-9.]* lp/cm (Shepp-Logan). Hit Return to Continue.$' out.txt &&
     grep -qx 'Noise SD 0\.[0-9]\{4\} at 10000 photons per ray (Shepp-Logan)' out.txt"
 check "the curves' files only after the measurement of the settings in effect" sh -c '
     [ $(grep -cx "Saved 60x128-\*.csv: sinogram" out.txt) -eq 1 ] &&
     grep -qx "Saved 60x128-\*.csv: sinogram, mtf, nps" out.txt &&
-    head -n1 60x128-mtf.csv | grep -qx "f,Shepp-Logan,Ram-Lak,Cosine,Hamming,Hann" &&
+    head -n1 60x128-mtf.csv | grep -qx "f_lp_per_cm,Shepp-Logan,Ram-Lak,Cosine,Hamming,Hann" &&
     [ $(wc -l <60x128-mtf.csv) -eq 215 ] && [ $(wc -l <60x128-nps.csv) -eq 34 ]'
 rm -f ./*.csv
 

@@ -58,9 +58,12 @@ shows() { # expected seconds
     return 1
 }
 height() { xdotool getwindowgeometry "$WIN" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p'; }
+taller() { [ "$(height)" -gt 400 ]; }
+closed() { [ "$(height)" = 400 ]; }
+geometry() { xdotool getwindowgeometry "$WIN" | grep -q "Geometry: $1"; }
 start_x
 check "--lesson opens the window" start_radon --lesson two.md
-check "... grown by the caption panel" [ "$(height)" -gt 400 ]
+check "... grown by the caption panel" wait_until 10 taller
 xdotool key --window "$WIN" Return
 check "Return plays the first step" shows "$scan" 20
 xdotool key --window "$WIN" space
@@ -70,8 +73,8 @@ check "Left goes back to the first step's picture" shows "$scan" 10
 xdotool key --window "$WIN" Right
 check "Right plays the second again" shows "$fbp" 30
 xdotool key --window "$WIN" Escape
-sleep 1
-check "Escape closes the panel and keeps the picture" sh -c "[ $(height) = 400 ] && [ $(pixels_differing shot.png "$fbp") = 0 ]"
+closed_on_fbp() { closed && top shot.png && [ "$(pixels_differing shot.png "$fbp")" = 0 ]; }
+check "Escape closes the panel and keeps the picture" wait_until 10 closed_on_fbp
 xdotool type --window "$WIN" q
 wait_exit 10
 check "q still ends the program" [ "$EXIT_STATUS" = 0 ]
@@ -93,9 +96,7 @@ check "Up after going back from the profile is harmless (status $EXIT_STATUS)" \
 
 start_radon --zoom 2 --lesson two.md
 xdotool key --window "$WIN" Escape
-sleep 1
-check "at --zoom 2 the window is 800 x 800 again after Escape" \
-    sh -c "xdotool getwindowgeometry $WIN | grep -q 'Geometry: 800x800'"
+check "at --zoom 2 the window is 800 x 800 again after Escape" wait_until 10 geometry 800x800
 xdotool type --window "$WIN" q
 wait_exit 10
 

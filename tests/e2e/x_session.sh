@@ -89,6 +89,17 @@ x11.XCloseDisplay(display)
 EOF
 }
 
+# Wait until the command succeeds (up to $1 seconds): the window manager
+# and the program answer a resize in their own time.
+wait_until() { # seconds command...
+    deadline=$(( $(date +%s) + $1 ))
+    shift
+    until "$@"; do
+        [ "$(date +%s)" -le "$deadline" ] || return 1
+        sleep 0.1
+    done
+}
+
 # Wait for radon to end; sets EXIT_STATUS ("hung" if it did not end). No key
 # is left down after it. Runs in this shell, not a subshell, so that the
 # exited child is reaped.

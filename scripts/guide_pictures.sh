@@ -132,7 +132,7 @@ wait_exit 10
 
 # A lesson in the window: the built-in course's second step, "One ray, one
 # line integral" (the third Return ends its wait), with its caption in the
-# panel below the picture.
+# panel beside the picture (the screen is wider than tall).
 start_radon --lesson "$repo/lessons/ct-course.md"
 for _ in 1 2 3; do xdotool key --window "$WIN" Return; sleep 1; done
 sleep 8

@@ -81,11 +81,14 @@ void FlushBuffer(void);
 // Fill the drawing target with the background colour.
 void ClearCanvas(void);
 
-// A text panel below the picture, e.g. a caption: the window grows by `rows`
-// pixel rows to hold it, and shrinks back when rows is 0. The lines are
-// ISO 8859-1 in the 7 x 13 font, grey on black below a grey rule, the first
-// one white. The panel belongs to the window only: the surfaces, saves and
-// pixel reads never see it.
+// A text panel as wide as the picture, e.g. a caption: in a landscape window
+// (wider than tall; before the user sizes it, on a display wider than tall)
+// it stands beside the picture, to its right, as high as the picture;
+// otherwise below it, `rows` pixel rows high. The window grows to hold it at
+// its zoom, and shrinks back when rows is 0; a window the user has sized
+// keeps its size. The lines are ISO 8859-1 in the 7 x 13 font, grey on black
+// beside or below a grey rule, the first one white. The panel belongs to the
+// window only: the surfaces, saves and pixel reads never see it.
 void SetCanvasPanel(int rows, const std::vector<std::string> &lines);
 // While on, drawing reaches both surfaces but the window is not updated, so
 // that frames cost no time; switching it off shows the window surface.

@@ -23,8 +23,43 @@ static bool window_dirty = false;
 static unsigned touches = 0;
 static std::chrono::steady_clock::time_point last_present;
 static bool updates_suspended = false;
-// The panel below the picture: its rows of pixels, w wide; 0 rows: none.
+// The panel: the rows asked for and its lines; drawn beside the picture
+// (to its right) or below it. 0 rows: none.
+static int panel_rows = 0;
+static std::vector<std::string> panel_text;
+static bool panel_beside = false;
 static Surface panel;
+
+// What the window shows: the picture, and the panel beside it or below it.
+static int shown_w() { return panel_beside ? _width + panel.w : _width; }
+static int shown_h() { return panel_beside ? _height : _height + panel.h; }
+
+// Beside the picture the panel is as high as it, with the rule down its
+// left side; below it, `rows` high with the rule along its top.
+static void draw_panel() {
+    panel.w = panel_rows ? _width : 0;
+    panel.h = panel_beside ? _height : panel_rows;
+    panel.pixels.assign((size_t)panel.w * panel.h, 0);
+    // A grey rule parts the panel from the picture.
+    const uint32_t rule = PACK_RGB(96, 96, 96);
+    if (panel_beside) panel.fill_rect(0, 0, 1, panel.h, rule);
+    else panel.fill_rect(0, 0, panel.w, 1, rule);
+    const int line_height = 13, margin = 6;
+    for (size_t i = 0; i < panel_text.size(); i++)
+        draw_text(panel, margin + 4, margin + (int)i * line_height, panel_text[i].c_str(),
+                  i == 0 ? PACK_RGB(255, 255, 255) : PACK_RGB(200, 200, 200));
+}
+
+// The panel stands beside the picture in a landscape window, below it
+// otherwise; the window follows a change of what it shows.
+static void place_panel(bool redraw) {
+    const bool beside = panel_rows > 0 && platform->landscape();
+    if (beside == panel_beside && !redraw) return;
+    const int was_w = shown_w(), was_h = shown_h();
+    panel_beside = beside;
+    draw_panel();
+    if (shown_w() != was_w || shown_h() != was_h) platform->resize(shown_w(), shown_h());
+}
 
 void present_window(bool frame) {
     if (updates_suspended) return;
@@ -34,8 +69,19 @@ void present_window(bool frame) {
     if (menu_overlay || panel.h) {
         std::vector<uint32_t> composed = window_surface.pixels;
         if (menu_overlay) menu_overlay(composed, _width, _height);
-        composed.insert(composed.end(), panel.pixels.begin(), panel.pixels.end());
-        platform->present(composed.data(), _width, _height + panel.h, frame);
+        if (panel_beside) {
+            // Each row of the picture followed by the panel's row.
+            std::vector<uint32_t> rows;
+            rows.reserve((size_t)shown_w() * shown_h());
+            for (size_t y = 0; y < (size_t)_height; y++) {
+                rows.insert(rows.end(), composed.begin() + y * _width, composed.begin() + (y + 1) * _width);
+                rows.insert(rows.end(), panel.pixels.begin() + y * panel.w, panel.pixels.begin() + (y + 1) * panel.w);
+            }
+            composed.swap(rows);
+        } else {
+            composed.insert(composed.end(), panel.pixels.begin(), panel.pixels.end());
+        }
+        platform->present(composed.data(), shown_w(), shown_h(), frame);
     } else {
         platform->present(window_surface.pixels.data(), _width, _height, frame);
     }
@@ -64,6 +110,8 @@ void repaint() {
 
 void handle_window_event(const PlatformEvent &ev) {
     if (ev.type == PlatformEvent::EXPOSE) {
+        // The window may have a new shape (full screen, maximised, dragged).
+        place_panel(false);
         repaint();
     } else if (ev.type == PlatformEvent::CLOSE) {
         // Closing the window ends the program at once; nothing is saved.
@@ -118,19 +166,10 @@ void InitCanvas(int width, int height, const char *title) {
 }
 
 void SetCanvasPanel(int rows, const std::vector<std::string> &lines) {
-    rows = std::max(rows, 0);
-    const bool resized = rows != panel.h;
-    panel.w = _width;
-    panel.h = rows;
-    panel.pixels.assign((size_t)_width * rows, 0);
-    // A grey rule parts the panel from the picture.
-    panel.fill_rect(0, 0, _width, 1, PACK_RGB(96, 96, 96));
-    const int line_height = 13, margin = 6;
-    for (size_t i = 0; i < lines.size(); i++)
-        draw_text(panel, margin + 4, margin + (int)i * line_height, lines[i].c_str(),
-                  i == 0 ? PACK_RGB(255, 255, 255) : PACK_RGB(200, 200, 200));
+    panel_rows = std::max(rows, 0);
+    panel_text = lines;
     if (!is_open) return;
-    if (resized) platform->resize(_width, _height + rows);
+    place_panel(true);
     present_window(false);
 }
 

@@ -39,7 +39,8 @@ struct Platform {
     bool (*open)(int w, int h, const char *title, int *zoom, std::string *error);
     void (*close)();
     // The window surface is now w x h canvas pixels: the window keeps its
-    // zoom and grows or shrinks to show all of it.
+    // zoom and grows or shrinks to show all of it, unless the user has sized
+    // it (full screen, maximised, dragged): that size stays.
     void (*resize)(int w, int h);
     // Show the window surface. `frame` marks a finished double-buffered frame,
     // which the window backend paces to the display; live drawing is not paced.
@@ -55,6 +56,10 @@ struct Platform {
     // Take the next window-only event (EXPOSE or CLOSE) without waiting,
     // leaving keys and mouse events queued; false when there is none.
     bool (*poll_window)(PlatformEvent *ev);
+    // Whether the window is a landscape screen, wider than tall: while it has
+    // the size the program gave it, the shape of the display it is on; once
+    // the user has sized it (full screen, maximised, dragged), its own.
+    bool (*landscape)();
     // Whether a person is watching (a real window): pacing applies only then.
     bool interactive;
 };

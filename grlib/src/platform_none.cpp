@@ -57,6 +57,9 @@ static bool none_poll_window(PlatformEvent *ev) {
     return false;
 }
 
+// No screen: a panel stands below the picture, as on a portrait one.
+static bool none_landscape() { return false; }
+
 const Platform platform_none = {
     .open = none_open,
     .close = none_close,
@@ -67,5 +70,6 @@ const Platform platform_none = {
     .pointer = none_pointer,
     .sleep = none_sleep,
     .poll_window = none_poll_window,
+    .landscape = none_landscape,
     .interactive = false,
 };

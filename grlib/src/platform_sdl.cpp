@@ -19,6 +19,10 @@ static SDL_Texture *texture = nullptr;
 static int canvas_w = 0, canvas_h = 0;
 // The largest window size: that of the largest display.
 static int max_w = 0, max_h = 0;
+// The zoom the window opened with, and the size the program last gave it:
+// a window of any other size has been sized by the user (or the window manager).
+static int zoom = 1;
+static int given_w = 0, given_h = 0;
 static bool vsync_on = true;
 // Characters of one text-input event beyond the first wait here.
 static std::deque<PlatformEvent> pending;
@@ -173,6 +177,14 @@ static void window_to_canvas(int wx, int wy, int *x, int *y) {
     *y = floor_div((long long)(wy - r.y) * canvas_h, r.h);
 }
 
+// Full screen, maximised, or of a size the program did not give it.
+static bool sized_by_user() {
+    int ww, wh;
+    SDL_GetWindowSize(window, &ww, &wh);
+    return (SDL_GetWindowFlags(window) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MAXIMIZED)) || ww != given_w ||
+           wh != given_h;
+}
+
 // A window grown past the cap (a window manager or a client that ignores the
 // size hints) is shrunk back; true when it was too large.
 static bool cap_window_size() {
@@ -187,9 +199,11 @@ static bool sdl_open(int w, int h, const char *title, int *z, std::string *error
     if (!start_video(error)) return false;
     canvas_w = w;
     canvas_h = h;
-    *z = fit_display(w, h, *z);
-    window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, std::min(w * *z, max_w),
-                              std::min(h * *z, max_h), SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+    *z = zoom = fit_display(w, h, *z);
+    given_w = std::min(w * zoom, max_w);
+    given_h = std::min(h * zoom, max_h);
+    window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, given_w, given_h,
+                              SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
     if (window) SDL_SetWindowMaximumSize(window, max_w, max_h);
     if (window) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
     // Same byte order as the packed colours: red in the lowest byte.
@@ -219,15 +233,26 @@ static void sdl_resize(int w, int h) {
     SDL_SetTextureScaleMode(grown, SDL_ScaleModeNearest);
     SDL_DestroyTexture(texture);
     texture = grown;
-    // The window keeps its width's whole factor (the height may have been
-    // capped by the display); full screen stays full screen.
-    int ww, wh;
-    SDL_GetWindowSize(window, &ww, &wh);
-    const int zoom = std::max(1, ww / canvas_w);
     canvas_w = w;
     canvas_h = h;
-    if (SDL_GetWindowFlags(window) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MAXIMIZED)) return;
-    SDL_SetWindowSize(window, std::min(w * zoom, max_w), std::min(h * zoom, max_h));
+    // Full screen stays full screen, and a size the user chose stays theirs.
+    if (sized_by_user()) return;
+    given_w = std::min(w * zoom, max_w);
+    given_h = std::min(h * zoom, max_h);
+    SDL_SetWindowSize(window, given_w, given_h);
+}
+
+static bool sdl_landscape() {
+    if (!window) return false;
+    int w, h;
+    SDL_GetWindowSize(window, &w, &h);
+    if (!sized_by_user()) {
+        SDL_Rect display;
+        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window)), &display) != 0) return false;
+        w = display.w;
+        h = display.h;
+    }
+    return w > h;
 }
 
 static void sdl_close() {
@@ -428,5 +453,6 @@ const Platform platform_window = {
     .pointer = sdl_pointer,
     .sleep = sdl_sleep,
     .poll_window = sdl_poll_window,
+    .landscape = sdl_landscape,
     .interactive = true,
 };

@@ -421,6 +421,9 @@ static void web_pointer(int *x, int *y) {
 // inside: there are no window events.
 static bool web_poll_window(PlatformEvent *) { return false; }
 
+// The page lays out its own text beside the picture or below it.
+static bool web_landscape() { return false; }
+
 // A sleep hands control to the browser rather than spin.
 static void web_sleep(int ms) {
     emscripten_sleep((unsigned)ms);
@@ -437,5 +440,6 @@ const Platform platform_window = {
     .pointer = web_pointer,
     .sleep = web_sleep,
     .poll_window = web_poll_window,
+    .landscape = web_landscape,
     .interactive = true,
 };

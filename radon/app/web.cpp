@@ -74,7 +74,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char *radon_state() {
     return json.c_str();
 }
 
-// {"playing": bool, "heading": "Step K of N: TITLE", "paragraphs": [...]}
+// {"playing": bool, "heading": "Step K of N: TITLE", "paragraphs": [...], "keys": "Return: next ..."}
 extern "C" EMSCRIPTEN_KEEPALIVE const char *radon_lesson() {
     static std::string json;
     const LessonCaption &caption = lessonCaption();
@@ -85,6 +85,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char *radon_lesson() {
         if (&paragraph != caption.paragraphs.data()) json += ',';
         appendString(json, paragraph.c_str());
     }
-    json += "]}";
+    json += "],\"keys\":";
+    appendString(json, caption.keys.c_str());
+    json += "}";
     return json.c_str();
 }

@@ -1,6 +1,6 @@
 // Lessons: a course as a short text file of steps, each with a title, the
 // program's commands and a caption. The window plays one step after the
-// other with the caption in a panel below the picture; a handout is the
+// other with the caption in a panel beside the picture or below it; a handout is the
 // same lesson as a web page with each step's picture.
 #ifndef RADON_LESSONS_H
 #define RADON_LESSONS_H
@@ -64,16 +64,18 @@ void runCommands(const LessonStep &step);
 // lesson.
 void playLesson(const Lesson &lesson);
 
-// The rows the window's panel holds, and the rows step `at` (1..N) of
-// `lesson` would need: its heading and caption, wrapped.
+// The caption rows the window's panel holds, beside the picture and below it
+// alike (the keys take two rows more), and the rows step `at` (1..N) of
+// `lesson` would need: its heading and caption, wrapped to the panel's width.
 constexpr size_t panel_lines = 24;
 size_t panelLineCount(const Lesson &lesson, size_t at);
 
 // What the caption shows now: nothing while no lesson plays.
 struct LessonCaption {
     bool playing = false;
-    std::string heading;                // "Step K of N: TITLE", or the lesson's title
+    std::string heading;                // "Step K of N: TITLE", the lesson's title, or its end
     std::vector<std::string> paragraphs;
+    std::string keys;                   // the keys that work now, "Return: next   ..."
 };
 const LessonCaption &lessonCaption(void);
 

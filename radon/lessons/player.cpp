@@ -1,5 +1,6 @@
 // Playing a lesson in the window: each step's commands run as if typed, and
-// the caption stands in a panel below the picture (on the page, beside it).
+// the caption stands in a panel beside the picture on a landscape screen,
+// below it on a portrait one (on the page, as text of the page).
 #include <optional>
 
 #include "app/app.h"
@@ -84,17 +85,18 @@ std::vector<std::string> wrapped(const std::string &text, size_t columns) {
 }
 
 LessonCaption captionAt(const Lesson &shown, size_t at) {
-    LessonCaption c{.playing = true, .heading = "", .paragraphs = {}};
+    LessonCaption c{
+        .playing = true, .heading = "", .paragraphs = {}, .keys = "Return: next   Backspace: back   Escape: leave"};
     const size_t n = shown.steps.size();
     if (at == 0) {
         c.heading = shown.title;
         c.paragraphs = shown.introduction.window;
-        c.paragraphs.push_back("Return: next step. Backspace: back. Escape: close.");
     } else if (at <= n) {
         c.heading = "Step " + std::to_string(at) + " of " + std::to_string(n) + ": " + shown.steps[at - 1].title;
         c.paragraphs = shown.steps[at - 1].caption.window;
     } else {
-        c.heading = "End of the lesson. Backspace: back, Escape: close.";
+        c.heading = "End of the lesson.";
+        c.keys = "Backspace: back   Escape: leave";
     }
     return c;
 }
@@ -110,9 +112,9 @@ std::vector<std::string> wrappedCaption(const LessonCaption &c) {
     return lines;
 }
 
-// The panel's lines: a caption too long for it ends in a row that says how
-// much is left out.
-std::vector<std::string> panelLines(const LessonCaption &c) {
+// The caption's lines in the panel: a caption too long for it ends in a row
+// that says how much is left out.
+std::vector<std::string> shownCaption(const LessonCaption &c) {
     std::vector<std::string> lines = wrappedCaption(c);
     if (lines.size() > panel_lines) {
         const size_t left_out = lines.size() - panel_lines + 1;
@@ -122,17 +124,25 @@ std::vector<std::string> panelLines(const LessonCaption &c) {
     return lines;
 }
 
-// One height for the whole lesson, so that the window does not jump.
-int panelRows(void) {
+// The most caption lines of any panel of the lesson: one height for the
+// whole lesson, so that the window does not jump.
+size_t captionRows(void) {
     size_t most = 0;
     for (size_t at = 0; at <= lesson.steps.size() + 1; at++)
-        most = std::max(most, panelLines(captionAt(lesson, at)).size());
-    return 12 + 13 * (int)most;
+        most = std::max(most, shownCaption(captionAt(lesson, at)).size());
+    return most;
 }
 
+// The keys end every panel in its last row, after a blank one, at the same
+// place in every step.
 void showCaption(void) {
     caption = captionAt(lesson, position);
-    if (caption_panel) SetCanvasPanel(panelRows(), panelLines(caption));
+    if (!caption_panel) return;
+    const size_t rows = captionRows();
+    std::vector<std::string> lines = shownCaption(caption);
+    lines.resize(rows + 1);
+    lines.push_back(caption.keys);
+    SetCanvasPanel(12 + 13 * (int)lines.size(), lines);
 }
 
 // The program as at start with the steps before `at` (and `at`) run

@@ -2,12 +2,12 @@
 # window tests and scripts/guide_pictures.sh). Needs xvfb, openbox,
 # xdotool, wmctrl, x11-apps, imagemagick.
 
-# Start Xvfb (24-bit, 1280 x 1024) and a light window manager; sets DISPLAY.
-# Autorepeat is off (-r): a key that stays down must not type into the
-# next program.
-start_x() {
+# Start Xvfb (24-bit, 1280 x 1024 unless a size is given) and a light
+# window manager; sets DISPLAY. Autorepeat is off (-r): a key that stays
+# down must not type into the next program.
+start_x() { # [WIDTHxHEIGHT]
     exec 5>"$work/displayfd"
-    Xvfb -displayfd 5 -screen 0 1280x1024x24 -r -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 5 -screen 0 "${1:-1280x1024}x24" -r -nolisten tcp >"$work/xvfb.log" 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 100); do
         [ -s "$work/displayfd" ] && break

@@ -631,18 +631,33 @@ async function main() {
         fs.rmSync(path.dirname(large), { recursive: true, force: true });
 
         // Lessons: the course by its button, the caption beside the picture,
-        // Next and Back, Escape; a broken lesson file refused with its line.
+        // Next and Back under it and in sight with it, Escape; a broken
+        // lesson file refused with its line.
         await page.reload();
         await firstPicture();
-        await page.locator('#lessons > summary').click();
-        await button(page, 3600).click();
-        const heading = (text) => page.waitForFunction((text) => {
+        const startCourse = async (p) => {
+            await p.locator('#lessons > summary').click();
+            await button(p, 3600).click();
+        };
+        const headingOf = (p, text) => p.waitForFunction((text) => {
             const h = document.querySelector('#caption:not([hidden]) h2');
             return h && h.textContent === text;
         }, text, { timeout: 10000 }).then(() => true, () => false);
+        const heading = (text) => headingOf(page, text);
+        // The picture, Back and Next all on the screen, the buttons under the picture.
+        const lessonInSight = (p) => p.evaluate(() => {
+            const rect = (id) => document.getElementById(id).getBoundingClientRect();
+            const canvas = rect('canvas'), shown = [canvas, rect('lesson-back'), rect('lesson-next')];
+            return shown.every((r) => r.width > 0 && r.top >= 0 && r.bottom <= innerHeight && r.left >= 0 &&
+                                      r.right <= innerWidth) && shown.slice(1).every((r) => r.top >= canvas.bottom);
+        });
+        await startCourse(page);
         check('"The CT course" shows its title beside the picture', (await heading('The CT course')) &&
               await page.evaluate(() => document.getElementById('caption').getBoundingClientRect().left >=
                                         document.getElementById('canvas').getBoundingClientRect().right));
+        check('at 1920 x 1080 the picture, Back and Next are in sight together', await lessonInSight(page));
+        const keys = await page.locator('#caption .keys').textContent();
+        check('the caption ends with the keys', keys === 'Return: next   Backspace: back   Escape: leave', keys);
         const steps = (fs.readFileSync(path.join(__dirname, '..', '..', 'lessons', 'ct-course.md'), 'utf8')
             .match(/^## /gm) || []).length;
         await expectPicture(page, nativePicture('h i r'));
@@ -650,6 +665,7 @@ async function main() {
         const next = page.locator('#lesson-next'), back = page.locator('#lesson-back');
         for (let i = 0; i < 4; i++) await next.click();
         check('Next four times plays the third step', await heading(`Step 3 of ${steps}: The scan`));
+        check('... with the picture, Back and Next still in sight', await lessonInSight(page));
         await waitForPicture(page, '... whose picture is the native one', 30000);
         await expectPicture(page, nativePicture('h'));
         await back.click();
@@ -659,7 +675,8 @@ async function main() {
         await page.keyboard.press('Escape');
         const captionGone = await page.waitForSelector('#caption', { state: 'hidden', timeout: 5000 })
             .then(() => true, () => false);
-        check('Escape leaves the lesson and the caption goes', captionGone);
+        check('Escape leaves the lesson and the caption goes', captionGone &&
+              await page.locator('#lesson-keys').isHidden());
         const broken = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'radon-lesson-')), 'broken.md');
         fs.writeFileSync(broken, '# Broken\n## Step\nrun: {9999}\n');
         await page.setInputFiles('#lesson-file', broken);
@@ -669,6 +686,22 @@ async function main() {
                                                    { polling: 'raf', timeout: 5000 }).then(() => true, () => false);
         check(`a broken lesson file: the status line says "${refusal}"`, refused);
         fs.rmSync(path.dirname(broken), { recursive: true, force: true });
+        // A phone: Next and Back right under the picture, the caption after them.
+        const small = await browser.newContext({ viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true });
+        const phoneLesson = await small.newPage();
+        phoneLesson.on('pageerror', (e) => errors.push(e.message));
+        await phoneLesson.goto(pageUrl);
+        await phoneLesson.waitForFunction(() => document.querySelectorAll('#controls button').length > 0);
+        await startCourse(phoneLesson);
+        const started = await headingOf(phoneLesson, 'The CT course');
+        check('on a phone the picture, Back and Next are in sight together', started &&
+              await lessonInSight(phoneLesson) && await phoneLesson.evaluate(() =>
+                  document.getElementById('caption').getBoundingClientRect().top >=
+                  document.getElementById('lesson-next').getBoundingClientRect().bottom));
+        await phoneLesson.locator('#lesson-next').tap();
+        check('... and after Next too', (await headingOf(phoneLesson, `Step 1 of ${steps}: The object`)) &&
+              await lessonInSight(phoneLesson));
+        await small.close();
 
         check('the first picture within one second of loading', firstPictureMs <= 1000,
               `${Math.round(firstPictureMs)} ms`);

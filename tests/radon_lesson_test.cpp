@@ -19,7 +19,7 @@ namespace {
 TEST(LessonFile, ReadsTitleIntroductionStepsAndParagraphs) {
     const std::string text = "\xEF\xBB\xBF\n# Five steps\r\nAn introduction\non two lines.\n\n<!-- a note\n## not a step -->\n"
                              "## The object\nrun: {1002} h\nThe phantom,\n  and more.\n\nA second paragraph.\n"
-                             "## Words only\nNo commands here.\n\nwindow: Press Return\nfor the next.\nquestion: Why?\n"
+                             "## Words only\nNo commands here.\nwindow: Press Return\nfor the next.\nquestion: Why?\n"
                              "handout: On paper\nonly.\n\nBoth.\nquestion:  And how?\n";
     Lesson lesson;
     std::string error;

@@ -55,8 +55,8 @@ std::string trimmed(const std::string &s) {
 bool startsWith(const std::string &s, const char *prefix) { return s.rfind(prefix, 0) == 0; }
 
 // Builds a caption's paragraphs line by line: a line joins the paragraph
-// before, or after a blank line starts a new one, which "window:" or
-// "handout:" keeps to one place.
+// before, or after a blank line starts a new one. A line that begins with
+// "window:" or "handout:" always starts one, kept to that place.
 struct CaptionWriter {
     Caption *caption;
     bool broken = true;
@@ -68,7 +68,7 @@ struct CaptionWriter {
             broken = true;
             return;
         }
-        if (broken) {
+        if (broken || startsWith(text, "window:") || startsWith(text, "handout:")) {
             in_window = !startsWith(text, "handout:");
             in_handout = !startsWith(text, "window:");
             if (!in_window || !in_handout) text = trimmed(text.substr(text.find(':') + 1));

@@ -25,16 +25,23 @@ stop_x() {
     wait "$WM_PID" "$XVFB_PID" 2>/dev/null
 }
 
+# Whether the window shows anything but black.
+drawn_in() { # window
+    brightest=$(xwd -silent -id "$1" 2>/dev/null | convert xwd:- -format '%[fx:maxima]' info: 2>/dev/null)
+    [ -n "$brightest" ] && [ "$brightest" != 0 ]
+}
+
 # Start radon with the given arguments; sets RADON_PID and WIN.
 start_radon() {
     "$RADON" "$@" >"$work/radon.out" 2>"$work/radon.err" &
     RADON_PID=$!
     WIN=""
-    for _ in $(seq 100); do
+    for _ in $(seq 150); do
         WIN=$(xdotool search --name '^Radon$' 2>/dev/null | tail -n1)
-        # A first window can be replaced by another at once (the renderer
-        # may need a different visual): take one that is still there.
-        [ -n "$WIN" ] && sleep 0.2 && xdotool getwindowname "$WIN" >/dev/null 2>&1 && break
+        # A first window can be replaced by another (the renderer may need a
+        # different visual), later when the machine is busy: only the one
+        # that stays is ever drawn in, and radon draws at once.
+        [ -n "$WIN" ] && drawn_in "$WIN" && break
         WIN=""
         sleep 0.1
     done

@@ -23,6 +23,7 @@ struct Command {
     void (*run)(void) = nullptr;      // what the key or entry does; for a list, the step to its next entry
     Menu *submenu = nullptr;          // a list's entries, or a group of commands (Demos, Lab)
     bool (*choose)(int id) = nullptr; // a list's: make its entry with this id current; false when it has none
+    const char *not_measured = nullptr; // why it does not apply to a measured scan; null: it does
 };
 
 extern const std::span<const Command> commands;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "scan/own_scan.h"
 #include "lab/lab.h"
 #include "window_map.h"
 
@@ -29,23 +30,27 @@ static void drawProfile(int iy) {
         sum = sum + e * e;
     }
 
-    const PlotFrame frame{.x_low = -xmax, .x_high = xmax, .y_low = -0.2, .y_high = 1.2};
+    // A measured scan: the reconstruction alone, on the scale of its picture.
+    const bool measured = measuredScan();
+    const double top = measured ? display_white : 1;
+    const PlotFrame frame{.x_low = -xmax, .x_high = xmax, .y_low = -0.2 * top, .y_high = 1.2 * top};
     SetDoubleBuffer(1);
-    drawPlotAxes(frame, 1, 0.2, "x", "value");
+    drawPlotAxes(frame, 1, measured ? roundStep(1.4 * top, 7) : 0.2, "x", "value");
     SetLineWidth(2);
     SetColoredGray(&C, 0.6);
-    drawCurve(frame, xs, object);
+    if (!measured) drawCurve(frame, xs, object);
     SetColor(&green);
     drawCurve(frame, xs, reconstructed);
     SetLineWidth(0);
     SetColoredGray(&C, 0.6);
-    drawLegendEntry(frame, 0, "object");
+    if (!measured) drawLegendEntry(frame, 0, "object");
     SetColor(&green);
-    drawLegendEntry(frame, 1, "reconstruction");
+    drawLegendEntry(frame, measured ? 0 : 1, "reconstruction");
     FlushBuffer();
     SetDoubleBuffer(0);
     char status[100];
-    std::snprintf(status, sizeof status, "Profile at y = %.2f: RMS error %.4f", y, sqrt(sum / (double)xs.size()));
+    if (measured) std::snprintf(status, sizeof status, "Profile at y = %.2f, values in 1/%s", y, ownScan().file.unit.c_str());
+    else std::snprintf(status, sizeof status, "Profile at y = %.2f: RMS error %.4f", y, sqrt(sum / (double)xs.size()));
     Pause(status, 0);
 }
 

@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "lab/lab.h"
 #include "lessons/lessons.h"
+#include "scan/own_scan.h"
 #include "scan/scan.h"
 #include "reconstruct/reconstruct.h"
 
@@ -33,6 +34,7 @@ void startAfresh(void) {
     last_reconstruction = Reconstruction();
     forgetIterations();
     drawHead();
+    if (measuredScan()) selectOwnScan();
 }
 
 void runCommands(const LessonStep &step) {

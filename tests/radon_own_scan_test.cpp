@@ -1,0 +1,218 @@
+// A measured scan: intensities made line integrals, the refusals of data
+// that cannot be a scan, its reconstruction in 1/unit, and the commands
+// that do and do not apply to it.
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "radon_test_canvas.h"
+#include "lessons/lessons.h"
+#include "scan/own_scan.h"
+
+namespace {
+
+// Scan files made by Debian's NumPy in a folder of the test's own.
+struct OwnScanFiles : DefaultSettings {
+    std::string dir;
+    void SetUp() override {
+        DefaultSettings::SetUp();
+        char name[] = "/tmp/radon-own-XXXXXX";
+        ASSERT_NE(mkdtemp(name), nullptr);
+        dir = name;
+    }
+    void TearDown() override {
+        // Back to the phantom on the default grid, as the next test expects.
+        if (measuredScan()) selectObject(head0);
+        std::filesystem::remove_all(dir);
+        DefaultSettings::TearDown();
+    }
+    std::string path(const std::string &name) const { return dir + "/" + name; }
+    void write(const std::string &name, const std::string &text) const { std::ofstream(path(name)) << text; }
+    void python(const std::string &code) const {
+        write("make.py", "import numpy as np\n" + code);
+        const std::string command = "cd " + dir + " && " RADON_TEST_PYTHON " make.py";
+        ASSERT_EQ(std::system(command.c_str()), 0) << code;
+    }
+    std::string refusal(const std::string &scan_text) const {
+        write("r.scan", scan_text);
+        OwnScan scan;
+        std::string error;
+        EXPECT_FALSE(loadOwnScan(path("r.scan"), &scan, &error)) << scan_text;
+        return error;
+    }
+    // The sinogram of disks (x, y, radius, 1/mm) at angles k 180/views, the
+    // detector's columns 0.5 mm apart about the centre column.
+    void disks(const std::string &name, int views, int columns, double degrees, const std::string &list) const {
+        python("V, C = " + std::to_string(views) + ", " + std::to_string(columns) + "\n" +
+               "th = np.arange(V) * np.radians(" + std::to_string(degrees) + ") / V\n"
+               "t = (np.arange(C) - (C - 1) / 2) * 0.5\n"
+               "p = np.zeros((V, C))\n"
+               "for x, y, r, mu in [" + list + "]:\n"
+               "    d = t[None, :] - (x * np.cos(th)[:, None] + y * np.sin(th)[:, None])\n"
+               "    p += mu * 2 * np.sqrt(np.clip(r * r - d * d, 0, None))\n"
+               "np.save('" + name + "', p)\n");
+    }
+    void open(const std::string &scan_text) {
+        write("s.scan", scan_text);
+        std::string error;
+        ASSERT_TRUE(loadScanFile(path("s.scan").c_str(), &error)) << error;
+        testing::internal::CaptureStdout();
+        selectOwnScan();
+        testing::internal::GetCapturedStdout();
+    }
+    // The reconstruction by "R" at world point (x, y).
+    double reconstructedAt(double x, double y) {
+        testing::internal::CaptureStdout();
+        actionfunc('R');
+        testing::internal::GetCapturedStdout();
+        const int ix = (int)std::lround(x / (2 * xmax) * width + width / 2.0);
+        const int iy = (int)std::lround(height / 2.0 - y / (2 * ymax) * height);
+        return last_reconstruction.value[(size_t)iy * width + ix];
+    }
+};
+
+TEST_F(OwnScanFiles, IntensitiesWithFlatAndDarkRows) {
+    python("p = np.linspace(0, 3, 40 * 16).reshape(40, 16)\n"
+           "flat = 1000 + 10 * np.arange(16.0)\n"
+           "dark = 50 + np.arange(16.0)\n"
+           "I = (flat - dark) * np.exp(-p) + dark\n"
+           "I[3, 4] = dark[4] - 7\n"
+           "np.save('i.npy', I); np.save('p.npy', p)\n"
+           "np.save('flat.npy', flat[None, :]); np.savetxt('dark.csv', dark[None, :], delimiter=',')\n"
+           "np.save('flatT.npy', I.T * 0 + flat[:, None]); np.save('iT.npy', I.T)\n");
+    write("i.scan", "data = i.npy\nvalues = intensities\nflat = flat.npy\ndark = dark.csv\n");
+    OwnScan scan;
+    std::string error;
+    ASSERT_TRUE(loadOwnScan(path("i.scan"), &scan, &error)) << error;
+    EXPECT_EQ(scan.clipped, 1);
+    // The reading below the dark level gets the smallest transmission of the data, exp(-3).
+    EXPECT_NEAR(scan.p[3 * 16 + 4], 3, 1e-12);
+    EXPECT_NEAR(scan.p[0], 0, 1e-12);
+    EXPECT_NEAR(scan.p[39 * 16 + 15], 3, 1e-12);
+    EXPECT_NEAR(scan.p[20 * 16 + 7], 3.0 * (20 * 16 + 7) / (40 * 16 - 1), 1e-12);
+    // Views as columns, a flat of the data's whole size and a dark number.
+    write("t.scan", "data = iT.npy\nviews-are = columns\nvalues = intensities\nflat = flatT.npy\ndark = 50\n");
+    OwnScan t;
+    ASSERT_TRUE(loadOwnScan(path("t.scan"), &t, &error)) << error;
+    ASSERT_EQ(t.views, 40);
+    ASSERT_EQ(t.columns, 16);
+    EXPECT_NEAR(t.p[0], -std::log((1000 - 50.0) / 950), 1e-12);
+    EXPECT_NEAR(t.p[20 * 16], 3.0 * 20 * 16 / (40 * 16 - 1), 1e-12); // column 0: dark 50 exactly
+    // Without flat: the largest reading is the open beam.
+    write("u.scan", "data = i.npy\nvalues = intensities\n");
+    OwnScan u;
+    ASSERT_TRUE(loadOwnScan(path("u.scan"), &u, &error)) << error;
+    EXPECT_EQ(*std::min_element(u.p.begin(), u.p.end()), 0);
+}
+
+TEST_F(OwnScanFiles, RefusesWhatCannotBeAScanAndKeepsTheScanBefore) {
+    python("np.save('ok.npy', np.ones((4, 8)))\n"
+           "np.save('one.npy', np.ones((1, 8)))\n"
+           "np.save('narrow.npy', np.ones((4, 7)))\n"
+           "np.save('many.npy', np.ones((3601, 8), 'u1'))\n"
+           "a = np.ones((4, 8)); a[2, 5] = np.inf; np.save('inf.npy', a)\n"
+           "np.save('cube.npy', np.ones((2, 4, 8)))\n"
+           "np.save('flat.npy', np.ones((1, 5)))\n");
+    open("data = ok.npy\ntitle = Kept\n");
+    const uint64_t scan = currentScan();
+    EXPECT_EQ(refusal("data = one.npy\n"), "scan " + path("r.scan") + ", line 1: one.npy holds 1 views x 8 columns: a scan has 2 to 3600 views and 8 columns or more");
+    EXPECT_NE(refusal("data = narrow.npy\n").find("4 views x 7 columns"), std::string::npos);
+    EXPECT_NE(refusal("\ndata = many.npy\n").find("line 2: many.npy holds 3601 views"), std::string::npos);
+    EXPECT_NE(refusal("data = inf.npy\n").find("inf.npy: row 2, column 5 is not a finite number"), std::string::npos);
+    EXPECT_NE(refusal("data = cube.npy\n").find("not 2-D"), std::string::npos);
+    EXPECT_NE(refusal("data = none.npy\n").find("can't read none.npy: no such file"), std::string::npos);
+    EXPECT_NE(refusal("data = ok.npy\nvalues = intensities\nflat = flat.npy\n").find("line 3: flat.npy holds 1 x 5 values"),
+              std::string::npos);
+    EXPECT_NE(refusal("data = ok.npy\nvalues = intensities\nflat = 1\ndark = 2\n").find("at or below the dark level"),
+              std::string::npos);
+    write("bad.scan", "data = ok.npy\nviews = 4\n");
+    std::string error;
+    EXPECT_FALSE(loadScanFile(path("bad.scan").c_str(), &error));
+    EXPECT_EQ(ownScan().file.title, "Kept");
+    EXPECT_TRUE(measuredScan());
+    EXPECT_EQ(currentScan(), scan);
+}
+
+TEST_F(OwnScanFiles, WideDetectorsAreBinned) {
+    python("np.save('wide.npy', np.tile(np.arange(2050.0), (3, 1)))\n");
+    write("w.scan", "data = wide.npy\n");
+    OwnScan scan;
+    std::string error;
+    ASSERT_TRUE(loadOwnScan(path("w.scan"), &scan, &error)) << error;
+    EXPECT_EQ(scan.binning, 3);
+    EXPECT_EQ(scan.columns, 683);
+    EXPECT_EQ(scan.p[0], 1);   // columns 0, 1, 2
+    EXPECT_EQ(scan.p[682], 2047);
+    EXPECT_NEAR(scan.file_centre, (2049 / 2.0 + 0.5) / 3 - 0.5, 1e-12);
+    testing::internal::CaptureStdout();
+    write("w.scan", "data = wide.npy\ntitle = Wide\nangle-step = 1\n");
+    ASSERT_TRUE(loadScanFile(path("w.scan").c_str(), &error));
+    selectOwnScan();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Own scan: Wide, 3 views x 683 columns (binned by 3), limited angle: 3 degrees\n");
+}
+
+// A disk of 0.02/mm and radius 40 mm with two small ones inside, over half
+// a turn and over a whole one (each line measured twice, weighed by 1/2),
+// and the same with its views as columns, turning clockwise from 90 degrees.
+TEST_F(OwnScanFiles, ReconstructsInOneOverTheUnit) {
+    disks("half.npy", 180, 200, 180, "(0, 0, 40, 0.02), (15, 10, 6, 0.02), (-15, -10, 6, -0.01)");
+    disks("turn.npy", 360, 200, 360, "(0, 0, 40, 0.02), (15, 10, 6, 0.02), (-15, -10, 6, -0.01)");
+    python("p = np.load('half.npy')\n"
+           "np.save('cw.npy', np.vstack([p[0][::-1], p[:0:-1]]).T.copy())\n");
+    // One world unit: 200 columns x 0.5 mm / 6.
+    const double mm = 6 / 100.0;
+    for (const char *scan : {"data = half.npy\npitch = 0.5\n", "data = turn.npy\npitch = 0.5\nangle-step = 1\n",
+                             "data = cw.npy\npitch = 0.5\nviews-are = columns\ndirection = clockwise\nfirst-angle = 180\n"}) {
+        open(scan);
+        EXPECT_EQ(Nw, ownScan().views) << scan;
+        EXPECT_EQ(Np, 200) << scan;
+        EXPECT_NEAR(reconstructedAt(0, 0), 0.02, 0.0006) << scan;
+        EXPECT_NEAR(reconstructedAt(15 * mm, 10 * mm), 0.04, 0.0012) << scan;
+        EXPECT_NEAR(reconstructedAt(-15 * mm, -10 * mm), 0.01, 0.0006) << scan;
+        EXPECT_NEAR(reconstructedAt(0, 45 * mm), 0, 0.0006) << scan;
+        EXPECT_NEAR(display_white, 0.04, 0.002) << scan;
+    }
+}
+
+TEST_F(OwnScanFiles, CommandsThatNeedTheObjectOrSimulateAFaultRefuse) {
+    disks("d.npy", 60, 64, 180, "(0, 0, 12, 0.05)");
+    open("data = d.npy\n");
+    actionfunc('R');
+    const uint64_t scan = currentScan();
+    const uint32_t pixel = GetWindowPixel(200, 200);
+    ASSERT_NE(pixel, 0u);
+    testing::internal::CaptureStdout();
+    actionfunc('e');
+    actionfunc('n');
+    actionfunc(3101); // "Noise > ..." from the menu
+    actionfunc('h');
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Error picture: not for a measured scan (it needs the true object)\n"
+              "Noise: not for a measured scan (it simulates a scanner's fault)\n"
+              "Noise: not for a measured scan (it simulates a scanner's fault)\n"
+              "Draw Original: not for a measured scan (it needs the true object)\n");
+    EXPECT_EQ(current_noise, &noise_choices[0]);
+    EXPECT_EQ(currentScan(), scan);
+    EXPECT_EQ(GetWindowPixel(200, 200), pixel);
+    // The object and grid chosen from the menus leave it; its entries choose it again.
+    testing::internal::CaptureStdout();
+    actionfunc(2001);
+    EXPECT_FALSE(measuredScan());
+    EXPECT_EQ(head, head1);
+    EXPECT_EQ(Nw, 60);
+    EXPECT_EQ(Np, 128);
+    actionfunc(1100);
+    EXPECT_TRUE(measuredScan());
+    EXPECT_EQ(Np, 64);
+    actionfunc(1003);
+    EXPECT_EQ(head, start_object);
+    EXPECT_EQ(Np, 256);
+    actionfunc(2006);
+    EXPECT_TRUE(measuredScan());
+    testing::internal::GetCapturedStdout();
+}
+
+} // namespace

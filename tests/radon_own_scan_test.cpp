@@ -216,3 +216,43 @@ TEST_F(OwnScanFiles, CommandsThatNeedTheObjectOrSimulateAFaultRefuse) {
 }
 
 } // namespace
+
+namespace {
+
+// The axis 7.5 columns right of the detector's middle and 12 left, over half
+// a turn (the sharpest reconstruction) and a whole one (opposite views).
+TEST_F(OwnScanFiles, FindsTheCentreWithinAQuarterColumn) {
+    for (const double offset : {7.5, -12.0}) {
+        for (const int degrees : {180, 360}) {
+            const std::string name = "c" + std::to_string(degrees) + (offset > 0 ? "p" : "m") + ".npy";
+            python("V, C = 180, 160\n"
+                   "th = np.arange(V) * np.radians(" + std::to_string(degrees) + ") / V\n"
+                   "t = (np.arange(C) - (C - 1) / 2 - " + std::to_string(offset) + ")\n"
+                   "p = np.zeros((V, C))\n"
+                   "for x, y, r, mu in [(0, 0, 50, 0.02), (20, 15, 9, 0.03), (-25, -10, 6, -0.015), (5, -30, 4, 0.05)]:\n"
+                   "    d = t[None, :] - (x * np.cos(th)[:, None] + y * np.sin(th)[:, None])\n"
+                   "    p += mu * 2 * np.sqrt(np.clip(r * r - d * d, 0, None))\n"
+                   "np.save('" + name + "', p)\n");
+            open("data = " + name + "\nangle-step = " + std::to_string(degrees / 180.0) + "\n");
+            const CentreEstimate found = estimateCentre(ownScan());
+            EXPECT_EQ(found.opposite_views, degrees == 360);
+            EXPECT_NEAR(found.centre, 79.5 + offset, 0.25) << degrees << " degrees, offset " << offset;
+            // The commands: found, moved by half a column, and back to the file's.
+            testing::internal::CaptureStdout();
+            actionfunc('C');
+            actionfunc('>');
+            actionfunc(3803);
+            const std::string out = testing::internal::GetCapturedStdout();
+            char expected[200];
+            std::snprintf(expected, sizeof expected,
+                          "Centre of rotation: column %.2f (file: 79.50), %s\n", found.centre,
+                          degrees == 360 ? "by opposite views" : "the sharpest");
+            EXPECT_NE(out.find(expected), std::string::npos) << out;
+            std::snprintf(expected, sizeof expected, "Centre of rotation: column %.2f (file: 79.50)\n", found.centre + 0.5);
+            EXPECT_NE(out.find(expected), std::string::npos) << out;
+            EXPECT_NE(out.find("Centre of rotation: column 79.50 (file: 79.50)\n"), std::string::npos) << out;
+        }
+    }
+}
+
+} // namespace

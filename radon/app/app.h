@@ -8,7 +8,7 @@
 #include "radon.h"
 
 extern Menu topmenu, demomenu, chpara, chobj, labmenu, filtermenu, noisemenu;
-extern Menu viewsmenu, detectormenu, beammenu, scannermenu;
+extern Menu viewsmenu, detectormenu, beammenu, scannermenu, centremenu;
 // Run the command for a key code or menu id.
 void actionfunc(int c);
 // Make `object` current, discarding what was measured of the last one, and draw it.

@@ -206,6 +206,11 @@ static const Command command_table[] = {
      .run = showProfile},
     {.place = MenuPlace::Lab, .key = 'M', .id = 'M', .label = "Resolution and noise",
      .help = "MTF and noise, 5 filters", .run = resolutionAndNoise, .not_measured = needs_object},
+    {.place = MenuPlace::Lab, .label = "Centre of rotation", .submenu = &centremenu},
+    {.place = MenuPlace::Centre, .key = 'C', .id = 3800, .label = "Find centre", .run = findCentre},
+    {.place = MenuPlace::Centre, .key = '<', .id = 3801, .label = "Centre - 1/2 column", .run = [] { moveCentre(-0.5); }},
+    {.place = MenuPlace::Centre, .key = '>', .id = 3802, .label = "Centre + 1/2 column", .run = [] { moveCentre(0.5); }},
+    {.place = MenuPlace::Centre, .id = 3803, .label = "Centre as the file says", .run = centreAsFileSays},
     {.place = MenuPlace::Lab, .key = 'd', .id = 'd', .label = "Save data", .help = "save (Nw)x(Np)-*.csv",
      .run = saveData},
     {.place = MenuPlace::Lab, .key = '?', .id = '?', .label = "Help", .help = "this help", .run = showHelp},
@@ -226,9 +231,11 @@ static std::vector<MenuItem> entriesOf(MenuPlace place) {
 }
 
 static std::vector<MenuItem> demo_entries = entriesOf(MenuPlace::Demos);
+static std::vector<MenuItem> centre_entries = entriesOf(MenuPlace::Centre);
 static std::vector<MenuItem> lab_entries = entriesOf(MenuPlace::Lab);
 static std::vector<MenuItem> top_entries = entriesOf(MenuPlace::Top);
 Menu demomenu = {demo_entries.data(), nullptr, 0, 0};
+Menu centremenu = {centre_entries.data(), nullptr, 0, 0};
 Menu labmenu = {lab_entries.data(), nullptr, 0, 0};
 Menu topmenu = {top_entries.data(), nullptr, 0, 0};
 

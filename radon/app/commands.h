@@ -12,7 +12,7 @@
 #include "radon.h"
 
 // The menu that holds a command's entry.
-enum class MenuPlace { Top, Demos, Lab };
+enum class MenuPlace { Top, Demos, Lab, Centre };
 
 struct Command {
     MenuPlace place;                  // where its entry (or its submenu's title) sits

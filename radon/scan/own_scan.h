@@ -93,6 +93,15 @@ const OwnScan &ownScan(void);
 // Move the centre of rotation in use; the sinogram is measured afresh.
 void setOwnScanCentre(double centre);
 
+// The centre of rotation from the data (centre.cpp), in columns: where
+// opposite views agree best, when the views cover opposite directions;
+// else the candidate, a quarter column apart, whose reconstruction is sharpest.
+struct CentreEstimate {
+    double centre;
+    bool opposite_views; // found by comparing opposite views
+};
+CentreEstimate estimateCentre(const OwnScan &scan);
+
 // The object of a measured scan: nothing is known of it, 0 everywhere.
 double ownScanObject(double x, double y);
 // Whether the current object is the measured scan.

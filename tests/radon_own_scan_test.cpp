@@ -235,7 +235,7 @@ TEST_F(OwnScanFiles, FindsTheCentreWithinAQuarterColumn) {
                    "np.save('" + name + "', p)\n");
             open("data = " + name + "\nangle-step = " + std::to_string(degrees / 180.0) + "\n");
             const CentreEstimate found = estimateCentre(ownScan());
-            EXPECT_EQ(found.opposite_views, degrees == 360);
+            EXPECT_STREQ(found.method, degrees == 360 ? "by opposite views" : "the sharpest");
             EXPECT_NEAR(found.centre, 79.5 + offset, 0.25) << degrees << " degrees, offset " << offset;
             // The commands: found, moved by half a column, and back to the file's.
             testing::internal::CaptureStdout();
@@ -251,6 +251,51 @@ TEST_F(OwnScanFiles, FindsTheCentreWithinAQuarterColumn) {
             std::snprintf(expected, sizeof expected, "Centre of rotation: column %.2f (file: 79.50)\n", found.centre + 0.5);
             EXPECT_NE(out.find(expected), std::string::npos) << out;
             EXPECT_NE(out.find("Centre of rotation: column 79.50 (file: 79.50)\n"), std::string::npos) << out;
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Fan-flat and fan-arc scans of a centred disk (0.02/mm, radius 40 mm) and
+// a smaller one off centre, over a full turn and over half a turn plus the
+// fan angle: flat inside, each line counted once; and the centre found when
+// the axis is 7.5 or -12 columns off the middle.
+TEST_F(OwnScanFiles, FansReconstructFlatAndFindTheirCentre) {
+    for (const char *geometry : {"fan-flat", "fan-arc"}) {
+        for (const double degrees : {360.0, 180.0 + 2 * std::atan(100.0 / 500) * 180 / 3.141592653589793 + 4}) {
+            for (const double offset : {0.0, 7.5, -12.0}) {
+                const bool flat = geometry[4] == 'f';
+                python(std::string("V, C, R, D, pitch = 300, 200, 250.0, 500.0, 1.0\n") +
+                       "beta = np.arange(V) * np.radians(" + std::to_string(degrees) + ") / V\n"
+                       "s = (np.arange(C) - (C - 1) / 2 - " + std::to_string(offset) + ") * pitch\n" +
+                       (flat ? "gamma = np.arctan(s / D)\n" : "gamma = s / D\n") +
+                       "theta = beta[:, None] - gamma[None, :]\n"
+                       "t = R * np.sin(gamma)[None, :]\n"
+                       "p = np.zeros((V, C))\n"
+                       "for x, y, r, mu in [(0, 0, 40, 0.02), (15, 10, 8, 0.02)]:\n"
+                       "    d = t - (x * np.cos(theta) + y * np.sin(theta))\n"
+                       "    p += mu * 2 * np.sqrt(np.clip(r * r - d * d, 0, None))\n"
+                       "np.save('fan.npy', p)\n");
+                open(std::string("data = fan.npy\ngeometry = ") + geometry +
+                     "\nsource-to-axis = 250\nsource-to-detector = 500\nangle-step = " + std::to_string(degrees / 300) +
+                     "\n");
+                const std::string what = std::string(geometry) + ", " + std::to_string(degrees) + " degrees, offset " +
+                                         std::to_string(offset);
+                if (offset != 0) {
+                    EXPECT_NEAR(estimateCentre(ownScan()).centre, 99.5 + offset, 0.25) << what;
+                    continue;
+                }
+                // One world unit: the field of view at the axis over 6.
+                const double field = flat ? 200 * 250 / 500.0 : 2 * 250 * std::sin(200 / 500.0 / 2);
+                const double mm = 6 / field;
+                EXPECT_FALSE(ownScanStatus().find("limited") != std::string::npos) << what;
+                for (const double r : {0.0, 10.0, 20.0, 30.0})
+                    EXPECT_NEAR(reconstructedAt(-r * mm, -r * mm * 0.5), 0.02, 0.0008) << what << " at " << r;
+                EXPECT_NEAR(reconstructedAt(15 * mm, 10 * mm), 0.04, 0.0015) << what;
+            }
         }
     }
 }

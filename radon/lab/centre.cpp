@@ -2,6 +2,7 @@
 // half a column, or put back where the scan file says; each reconstructs,
 // so that the doubled edges and arcs of a wrong centre come and go.
 #include <cstdio>
+#include <string>
 
 #include "lab/lab.h"
 #include "scan/own_scan.h"
@@ -25,7 +26,7 @@ static void reconstructWithCentre(double centre, const char *how) {
 void findCentre(void) {
     if (!measuredScan()) return;
     const CentreEstimate found = estimateCentre(ownScan());
-    reconstructWithCentre(found.centre, found.opposite_views ? ", by opposite views" : ", the sharpest");
+    reconstructWithCentre(found.centre, (std::string(", ") + found.method).c_str());
 }
 
 void moveCentre(double columns) {

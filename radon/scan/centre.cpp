@@ -143,10 +143,22 @@ static double bySharpness(const OwnScan &s) {
     return best;
 }
 
+// A fan: the centre where the two rays of each line read most alike.
+static double byConjugateRays(const OwnScan &s) {
+    const double middle = (s.columns - 1) / 2.0;
+    double best = middle, least = HUGE_VAL;
+    for (double d = -kSearch; d <= kSearch; d += 0.25) {
+        const double misfit = fanRows(s, middle + d, s.views, s.columns, nullptr);
+        if (misfit < least) least = misfit, best = middle + d;
+    }
+    return best;
+}
+
 CentreEstimate estimateCentre(const OwnScan &s) {
+    if (s.file.geometry != ScanGeometry::parallel) return {.centre = byConjugateRays(s), .method = "by conjugate rays"};
     const std::vector<std::pair<int, int>> pairs = oppositeViews(s);
     // A few pairs are enough where their views hold the object; fewer than
     // an eighth of the views is a scan of little more than half a turn.
-    if (pairs.size() * 8 >= (size_t)s.views) return {.centre = byOppositeViews(s, pairs), .opposite_views = true};
-    return {.centre = bySharpness(s), .opposite_views = false};
+    if (pairs.size() * 8 >= (size_t)s.views) return {.centre = byOppositeViews(s, pairs), .method = "by opposite views"};
+    return {.centre = bySharpness(s), .method = "the sharpest"};
 }

@@ -131,10 +131,6 @@ bool loadOwnScan(const std::string &path, OwnScan *out, std::string *error) {
     const ScanFile &file = scan.file;
     const std::string where = "scan " + path + ", line " + std::to_string(file.data_line) + ": ";
     const std::string name = fileName(file.data);
-    if (file.geometry != ScanGeometry::parallel) {
-        *error = "scan " + path + ": fan-arc and fan-flat scans are not read yet; parallel ones are";
-        return false;
-    }
     Array2D data;
     std::string reason;
     if (!readArray(file.data, file.variable, &data, &reason)) {
@@ -164,10 +160,19 @@ bool loadOwnScan(const std::string &path, OwnScan *out, std::string *error) {
     const double centre = file.has_centre ? file.centre : (data.cols - 1) / 2.0;
     scan.file_centre = (centre + 0.5) / scan.binning - 0.5;
     scan.centre = scan.file_centre;
-    if (!file.angle_step) scan.file.angle_step = 180.0 / scan.views;
+    const bool fan = file.geometry != ScanGeometry::parallel;
+    if (!file.angle_step) scan.file.angle_step = (fan ? 360.0 : 180.0) / scan.views;
     scan.covered = scan.views * scan.file.angle_step;
-    // The detector spans the picture's width: six world units.
-    scan.unit_length = scan.columns * scan.binning * file.pitch / (2 * xmax);
+    // The detector spans the picture's width, six world units: the field of
+    // view at the axis.
+    const double width = scan.columns * scan.binning * file.pitch, R = file.source_to_axis, D = file.source_to_detector;
+    const double field = file.geometry == ScanGeometry::parallel ? width
+                         : file.geometry == ScanGeometry::fan_flat ? width * R / D
+                                                                   : 2 * R * std::sin(width / D / 2);
+    scan.unit_length = field / (2 * xmax);
+    scan.fan_angle = file.geometry == ScanGeometry::fan_flat ? 2 * std::atan(width / 2 / D) * 180 / pi
+                     : fan                                    ? width / D * 180 / pi
+                                                              : 0;
     *out = std::move(scan);
     return true;
 }
@@ -190,6 +195,8 @@ struct RowSource {
     double weight;
 };
 static std::vector<std::vector<RowSource>> row_sources;
+// Whether the grid's rows have views (a fan's: its central ray).
+static std::vector<char> covered_rows;
 
 // Every view stands on the circle twice: at its angle, and mirrored at its
 // angle plus 180 degrees. A grid angle reads the nearest of these on either
@@ -211,6 +218,7 @@ static void layViews(void) {
     std::sort(placed.begin(), placed.end(), [](const Placed &a, const Placed &b) { return a.angle < b.angle; });
     const double same = 1e-9, gap = 1.5 * step;
     row_sources.assign(Nw + 1, {});
+    covered_rows.assign(Nw + 1, 0);
     const size_t n = placed.size();
     for (int iw = 0; iw <= Nw; iw++) {
         const double theta = iw * dw;
@@ -246,6 +254,7 @@ static void layViews(void) {
                 group(above, f, &sources);
             }
         }
+        covered_rows[iw] = !sources.empty();
         row_sources[iw] = std::move(sources);
     }
 }
@@ -253,6 +262,7 @@ static void layViews(void) {
 void keepOwnScan(OwnScan &&scan) {
     kept = std::move(scan);
     row_sources.clear();
+    covered_rows.clear();
     grid_label = "Own scan: " + std::to_string(kept.views) + " x " + std::to_string(kept.columns);
     grid.label = grid_label.c_str();
     grid.N_w = kept.views;
@@ -262,13 +272,94 @@ void keepOwnScan(OwnScan &&scan) {
 void setOwnScanCentre(double centre) { kept.centre = centre; }
 
 bool ownScanCovers(int iw) {
-    if (!measuredScan() || iw >= (int)row_sources.size()) return true;
-    return !row_sources[iw].empty();
+    if (!measuredScan() || iw >= (int)covered_rows.size()) return true;
+    return covered_rows[iw];
+}
+
+// ---------------------------------------------------------------- fans
+
+// Ray (beta, gamma) of a fan, the source at angle beta and the ray gamma
+// off its central one, is the parallel ray of angle beta - gamma at
+// t = R sin gamma (R: source to axis); the same line is ray
+// (beta + pi + 2 gamma, -gamma). A fan's views are read as the grid's
+// parallel rays through both, between views and columns linearly, and the
+// two averaged where both were measured: every line counts once, however
+// much of the turn the views cover.
+struct FanReader {
+    const OwnScan &s;
+    double centre;
+    double step, sign, first, R, D, pitch;
+    bool flat, full_turn;
+    FanReader(const OwnScan &scan, double c)
+        : s(scan), centre(c), step(scan.file.angle_step * pi / 180), sign(scan.file.clockwise ? -1 : 1),
+          first(scan.file.first_angle * pi / 180), R(scan.file.source_to_axis), D(scan.file.source_to_detector),
+          pitch(scan.file.pitch * scan.binning), flat(scan.file.geometry == ScanGeometry::fan_flat),
+          full_turn(scan.views * scan.file.angle_step >= 360 - 1e-6) {}
+    // The reading of ray (beta, gamma); false where no view or column has it.
+    bool read(double beta, double gamma, double *value) const {
+        const double c = centre + (flat ? D * std::tan(gamma) : D * gamma) / pitch;
+        if (c < 0 || c > s.columns - 1) return false;
+        const double turn = 2 * pi / step;
+        double k = std::fmod((sign * beta - first) / step, turn);
+        if (k < 0) k += turn;
+        int k0 = (int)std::floor(k);
+        int k1 = k0 + 1;
+        if (k0 >= s.views - 1) {
+            if (k0 == s.views - 1 && k == k0) k1 = k0;
+            else if (full_turn && k0 == s.views - 1) k1 = 0;
+            else return false;
+        }
+        const double f = k - k0;
+        const int c0 = std::min((int)c, s.columns - 2);
+        const double g = c - c0;
+        auto at = [&](int view) {
+            const double *p = &s.p[(size_t)view * s.columns];
+            return (1 - g) * p[c0] + g * p[c0 + 1];
+        };
+        *value = (1 - f) * at(k0) + f * at(k1);
+        return true;
+    }
+};
+
+double fanRows(const OwnScan &s, double centre, int nw, int np, double **rows) {
+    const FanReader reader(s, centre);
+    const double scale = 1 / s.unit_length, angle = pi / nw, spacing = 2 * xmax / np;
+    double misfit = 0;
+    long both = 0;
+    for (int iw = 0; iw <= nw; iw++) {
+        const double theta = iw * angle;
+        for (int ip = 0; ip <= np; ip++) {
+            const double t = (ip - np / 2.0) * spacing * s.unit_length;
+            const double gamma = std::asin(std::clamp(t / reader.R, -1.0, 1.0));
+            double a = 0, b = 0;
+            const bool has_a = reader.read(theta + gamma, gamma, &a);
+            const bool has_b = reader.read(theta + pi - gamma, -gamma, &b);
+            if (has_a && has_b) misfit += (a - b) * (a - b), both++;
+            if (rows) rows[iw][ip] = (has_a && has_b ? (a + b) / 2 : has_a ? a : has_b ? b : 0) * scale;
+        }
+    }
+    return both ? misfit / both : HUGE_VAL;
+}
+
+// Which of the grid's angles a fan's central ray has.
+static void coverFanRows(void) {
+    const FanReader reader(kept, kept.centre);
+    covered_rows.assign(Nw + 1, 0);
+    double value;
+    for (int iw = 0; iw <= Nw; iw++)
+        covered_rows[iw] = reader.read(iw * dw, 0, &value) || reader.read(iw * dw + pi, 0, &value);
 }
 
 void ownScanRows(void) {
-    if (row_sources.size() != (size_t)Nw + 1) layViews();
     const OwnScan &s = kept;
+    if (s.file.geometry != ScanGeometry::parallel) {
+        if (covered_rows.size() != (size_t)Nw + 1) coverFanRows();
+        fanRows(s, s.centre, Nw, Np, rdn);
+        for (int iw = 0; iw <= Nw; iw++)
+            if (!viewMeasured(iw)) std::fill(rdn[iw], rdn[iw] + Np + 1, 0.0);
+        return;
+    }
+    if (row_sources.size() != (size_t)Nw + 1) layViews();
     const double scale = 1 / s.unit_length;
     for (int iw = 0; iw <= Nw; iw++) {
         double *row = rdn[iw];
@@ -296,7 +387,7 @@ std::string ownScanStatus(void) {
                        std::to_string(s.columns) + " columns";
     if (s.binning > 1) text += " (binned by " + std::to_string(s.binning) + ")";
     char degrees[80];
-    if (s.covered < 180 - 1e-9) {
+    if (s.covered < 180 + s.fan_angle - 1e-9) {
         std::snprintf(degrees, sizeof degrees, ", limited angle: %.4g degrees", s.covered);
         text += degrees;
     }

@@ -79,6 +79,7 @@ struct OwnScan {
     double file_centre = 0;       // the column of the axis, as the file says (after binning)
     double centre = 0;            // the one in use
     double covered = 0;           // degrees the views cover
+    double fan_angle = 0;         // degrees; 0 for parallel rays
     long clipped = 0;             // readings at or below the dark level
     double unit_length = 1;       // one world unit in the file's unit
 };
@@ -94,11 +95,12 @@ const OwnScan &ownScan(void);
 void setOwnScanCentre(double centre);
 
 // The centre of rotation from the data (centre.cpp), in columns: where
-// opposite views agree best, when the views cover opposite directions;
-// else the candidate, a quarter column apart, whose reconstruction is sharpest.
+// opposite views agree best, when the views cover opposite directions (a
+// fan's: the two rays of each line); else the candidate, a quarter column
+// apart, whose reconstruction is sharpest.
 struct CentreEstimate {
     double centre;
-    bool opposite_views; // found by comparing opposite views
+    const char *method; // "by opposite views", "by conjugate rays", "the sharpest"
 };
 CentreEstimate estimateCentre(const OwnScan &scan);
 
@@ -114,6 +116,11 @@ bool ownScanCovers(int iw);
 // The measured sinogram into rdn, rows 0..Nw as the parallel grid's angles,
 // each in 1/unit times a world unit so that reconstructions read in 1/unit.
 void ownScanRows(void);
+// A fan scan's views as the parallel rays of the grid nw x np into
+// rows[0..nw][0..np] (when not null) with the axis at column `centre`;
+// returned: the mean square of the differences between the two readings
+// of each line that both fan rays through it measured.
+double fanRows(const OwnScan &scan, double centre, int nw, int np, double **rows);
 // What the status line says of the scan: its title, size, binning, angles.
 std::string ownScanStatus(void);
 

@@ -301,3 +301,25 @@ TEST_F(OwnScanFiles, FansReconstructFlatAndFindTheirCentre) {
 }
 
 } // namespace
+
+namespace {
+
+// A lesson step's "scan:" line, relative to the lesson, opens the scan before its commands.
+TEST_F(OwnScanFiles, LessonStepsOpenAScan) {
+    disks("d.npy", 60, 64, 180, "(0, 0, 12, 0.05)");
+    write("d.scan", "data = d.npy\ntitle = Lesson disk\npitch = 0.5\n");
+    Lesson lesson;
+    std::string error;
+    ASSERT_TRUE(parseLesson(path("l.md"), "# L\n## Own\nscan: d.scan\nrun: R\n", &lesson, &error)) << error;
+    EXPECT_EQ(lesson.steps[0].scan, path("d.scan"));
+    testing::internal::CaptureStdout();
+    runCommands(lesson.steps[0]);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Own scan: Lesson disk, 60 views x 64 columns\nCalculating FBP...\nwhite = 0.05 1/mm\n");
+    EXPECT_TRUE(measuredScan());
+    EXPECT_FALSE(parseLesson(path("l.md"), "# L\n## Own\nrun: R\nscan: none.scan\n", &lesson, &error));
+    EXPECT_NE(error.find("line 4: scan " + path("none.scan") + ", line 0: can't read the file"), std::string::npos)
+        << error;
+}
+
+} // namespace

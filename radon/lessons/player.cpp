@@ -38,6 +38,11 @@ void startAfresh(void) {
 }
 
 void runCommands(const LessonStep &step) {
+    std::string error;
+    if (!step.scan.empty()) {
+        if (loadScanFile(step.scan.c_str(), &error)) selectOwnScan();
+        else Pause(error.c_str(), 0);
+    }
     for (const BatchStep &command : step.steps) actionfunc(command.code);
 }
 

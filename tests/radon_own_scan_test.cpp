@@ -1,13 +1,9 @@
 // A measured scan: intensities made line integrals, the refusals of data
 // that cannot be a scan, its reconstruction in 1/unit, and the commands
 // that do and do not apply to it.
-#include <unistd.h>
-
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
+#include "radon_scan_folder.h"
 #include "radon_test_canvas.h"
 #include "lessons/lessons.h"
 #include "scan/own_scan.h"
@@ -15,26 +11,11 @@
 namespace {
 
 // Scan files made by Debian's NumPy in a folder of the test's own.
-struct OwnScanFiles : DefaultSettings {
-    std::string dir;
-    void SetUp() override {
-        DefaultSettings::SetUp();
-        char name[] = "/tmp/radon-own-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        dir = name;
-    }
+struct OwnScanFiles : DefaultSettings, ScanFolder {
     void TearDown() override {
         // Back to the phantom on the default grid, as the next test expects.
         if (measuredScan()) selectObject(head0);
-        std::filesystem::remove_all(dir);
         DefaultSettings::TearDown();
-    }
-    std::string path(const std::string &name) const { return dir + "/" + name; }
-    void write(const std::string &name, const std::string &text) const { std::ofstream(path(name)) << text; }
-    void python(const std::string &code) const {
-        write("make.py", "import numpy as np\n" + code);
-        const std::string command = "cd " + dir + " && " RADON_TEST_PYTHON " make.py";
-        ASSERT_EQ(std::system(command.c_str()), 0) << code;
     }
     std::string refusal(const std::string &scan_text) const {
         write("r.scan", scan_text);

@@ -1,35 +1,13 @@
 // The scan file and the data readers, against files that NumPy, SciPy,
 // tifffile and Pillow write; the refusals, one per reason.
-#include <unistd.h>
-
-#include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-
 #include <gtest/gtest.h>
 
+#include "radon_scan_folder.h"
 #include "scan/own_scan.h"
 
 namespace {
 
-// A folder of its own for each test, with Python (Debian's, which has NumPy) to write into it.
-struct ScanFiles : ::testing::Test {
-    std::string dir;
-    void SetUp() override {
-        char name[] = "/tmp/radon-scan-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        dir = name;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string path(const std::string &name) const { return dir + "/" + name; }
-    void write(const std::string &name, const std::string &text) const { std::ofstream(path(name)) << text; }
-    // Run `code` with `import numpy as np` done, in the test's folder.
-    void python(const std::string &code) const {
-        write("make.py", "import numpy as np\n" + code);
-        const std::string command = "cd " + dir + " && " RADON_TEST_PYTHON " make.py";
-        ASSERT_EQ(std::system(command.c_str()), 0) << code;
-    }
+struct ScanFiles : ::testing::Test, ScanFolder {
     Array2D read(const std::string &name, const std::string &variable = "") const {
         Array2D a;
         std::string error;

@@ -78,6 +78,14 @@ with open(os.path.join(out, "lab-fan.scan"), "w") as f:
             "title = Phantom, lab fan\ndata = lab-fan.tif\nvalues = intensities\n"
             "flat = lab-flat.tif\ndark = lab-dark.tif\n" + geometry)
 
+# (2) again for the web page, which reads no TIFF: the counts as .npy, flat and dark as .csv rows.
+np.save(os.path.join(out, "lab-fan.npy"), intensities)
+with open(os.path.join(out, "lab-fan-npy.scan"), "w") as f:
+    f.write("# Simulated: the lab fan scan of lab-fan.scan with its counts as .npy, for the web page\n"
+            "# (scripts/make_examples.py).\n"
+            "title = Phantom, lab fan\ndata = lab-fan.npy\nvalues = intensities\n"
+            "flat = lab-flat.csv\ndark = lab-dark.csv\n" + geometry)
+
 # (3) The same as a MATLAB file, views as columns.
 scipy.io.savemat(os.path.join(out, "lab-fan.mat"), {"counts": intensities.T.copy()}, format="5")
 np.savetxt(os.path.join(out, "lab-flat.csv"), flat[None, :], delimiter=",", fmt="%.6f")

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "scan/own_scan.h"
+#include "scan/poisson.h"
 
 static const double pi = 3.141592653589793;
 
@@ -21,6 +22,7 @@ bool readArray(const std::string &path, const std::string &variable, Array2D *ar
     if (ending == "tif" || ending == "tiff") return readTiff(path, array, error);
     if (ending == "mat") return readMat(path, variable, array, error);
 #else
+    (void)variable; // MATLAB files are the installed program's
     if (ending == "png" || ending == "tif" || ending == "tiff" || ending == "mat") {
         *error = "the installed program reads ." + ending + " files; the page reads .npy and .csv";
         return false;
@@ -120,7 +122,8 @@ static bool lineIntegrals(const ScanFile &file, Array2D *data, long *clipped, st
             t = smallest;
             ++*clipped;
         }
-        t = -std::log(t);
+        // The program's own logarithm: every platform gets the same bits.
+        t = -portableLog(t);
     }
     return true;
 }

@@ -304,3 +304,23 @@ TEST_F(OwnScanFiles, LessonStepsOpenAScan) {
 }
 
 } // namespace
+
+namespace {
+
+// A scan file dropped on the window opens; one that is refused says why and changes nothing.
+TEST_F(OwnScanFiles, ADroppedScanFileOpensOrSaysWhy) {
+    disks("d.npy", 60, 64, 180, "(0, 0, 12, 0.05)");
+    write("d.scan", "data = d.npy\ntitle = Dropped\n");
+    write("bad.scan", "data = d.npy\ncolour = red\n");
+    testing::internal::CaptureStdout();
+    dropped(path("d.scan").c_str());
+    const uint64_t scan = currentScan();
+    dropped(path("bad.scan").c_str());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Own scan: Dropped, 60 views x 64 columns\nscan " +
+                                                          path("bad.scan") + ", line 2: unknown key \"colour\"\n");
+    EXPECT_TRUE(measuredScan());
+    EXPECT_EQ(ownScan().file.title, "Dropped");
+    EXPECT_EQ(currentScan(), scan);
+}
+
+} // namespace

@@ -21,6 +21,16 @@ bool reconstructionIsCurrent(void) {
 }
 
 void reconstruct(void) {
+    // A measured fan's views are reconstructed as they are; the other
+    // commands read them as parallel rays.
+    if (measuredScan() && ownScan().file.geometry != ScanGeometry::parallel) {
+        if (!have_rdn) getRadon();
+        last_reconstruction = measuredFanReconstruction();
+        drawReconstruction(last_reconstruction);
+        last_reconstruction.source = {.scan = currentScan(), .filter = current_filter, .use_fft = use_fft};
+        Pause(whiteStatus().c_str(), 0);
+        return;
+    }
     filterByChosenPath();
     drawBackProjection();
     last_reconstruction.source = {.scan = fbp_scan, .filter = fbp_filter, .use_fft = fbp_by_fft};

@@ -175,6 +175,10 @@ double measuredWhite(const Reconstruction &r);
 // "white = 0.042 1/mm": the value of white for a measured scan.
 std::string whiteStatus(void);
 
+// The filtered back-projection of the measured fan scan from its own views
+// with the chosen filter (measured_fan.cpp), drawing nothing.
+Reconstruction measuredFanReconstruction(void);
+
 // Whether last_reconstruction belongs to the current scan and, when it was
 // filtered, to the current filter and path.
 bool reconstructionIsCurrent(void);

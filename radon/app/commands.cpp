@@ -154,7 +154,7 @@ static const Command command_table[] = {
          artDemo();
      }},
     {.place = MenuPlace::Demos, .key = 'j', .id = 'j', .label = "Fan to parallel", .help = "demo: fan to parallel",
-     .run = fanToParallel, .not_measured = "it needs a fan-beam scan"},
+     .run = fanToParallel, .not_measured = "it shows a fan scan of the program's own"},
     {.place = MenuPlace::Top, .label = "Change Parameter", .submenu = &chpara,
      .choose = [](int id) {
          return chooseIn(grid_choices, id, [](const GridChoice *grid) {

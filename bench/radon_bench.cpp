@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <ctime>
+#include <fstream>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "lab/lab.h"
 #include "app/app.h"
 #include "lessons/lessons.h"
+#include "scan/own_scan.h"
 
 // Sets up the grid of the benchmark's argument with a fresh sinogram and
 // filtered sinogram of the phantom.
@@ -316,5 +319,72 @@ BENCHMARK(BM_rebinning)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCP
 
 BENCHMARK(BM_lessonGoingBack)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_lessonHandout)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+// ---------------------------------------------------------------- a measured scan
+
+// A scan of a disk (radius 0.4 of the detector's half-width, 0.02/mm) as a
+// float32 .npy of `views` x `columns`, over `degrees`, its scan file beside it;
+// as counts of an open beam of 20000 when `intensities`.
+static std::string writeDiskScan(int views, int columns, int degrees, bool intensities) {
+    const std::string dir = std::filesystem::temp_directory_path() / "radon-bench-scan";
+    std::filesystem::create_directories(dir);
+    const std::string name = std::to_string(views) + "x" + std::to_string(columns) + "-" + std::to_string(degrees) +
+                             (intensities ? "-i" : "");
+    std::string header = "{'descr': '<f4', 'fortran_order': False, 'shape': (" + std::to_string(views) + ", " +
+                         std::to_string(columns) + "), }";
+    header.append(64 - (10 + header.size() + 1) % 64, ' ');
+    header += '\n';
+    std::string bytes = std::string("\x93NUMPY\x01\x00", 8) + (char)(header.size() & 255) + (char)(header.size() >> 8) + header;
+    for (int v = 0; v < views; v++) {
+        const double a = v * degrees / (double)views * 3.141592653589793 / 180;
+        for (int c = 0; c < columns; c++) {
+            const double t = c - (columns - 1) / 2.0 - 0.3 * columns * 0.4 * std::cos(a), r = 0.4 * columns / 2;
+            double p = t * t < r * r ? 0.02 * 2 * std::sqrt(r * r - t * t) : 0;
+            const float value = (float)(intensities ? 20000 * std::exp(-p) : p);
+            bytes.append((const char *)&value, 4);
+        }
+    }
+    std::ofstream(dir + "/" + name + ".npy", std::ios::binary) << bytes;
+    std::ofstream(dir + "/" + name + ".scan") << "data = " << name << ".npy\nangle-step = " << degrees / (double)views
+                                               << (intensities ? "\nvalues = intensities\n" : "\n");
+    return dir + "/" + name + ".scan";
+}
+
+// Opening a scan file (reading, checking, laying its views on the grid) and "R".
+static void BM_openScanAndReconstruct(benchmark::State &state) {
+    prepare(state);
+    const std::string scan = writeDiskScan(360, state.range(1), 180, false);
+    std::string error;
+    for (auto _ : state) {
+        if (!loadScanFile(scan.c_str(), &error)) return state.SkipWithError(error.c_str());
+        selectOwnScan();
+        reconstruct();
+    }
+    selectObject(head0);
+}
+
+// Reading a scan file of counts against one of line integrals: the difference is the logarithm's.
+static void BM_loadScan(benchmark::State &state) {
+    const std::string scan = writeDiskScan(360, 1024, 180, state.range(0));
+    OwnScan own;
+    std::string error;
+    for (auto _ : state)
+        if (!loadOwnScan(scan, &own, &error)) return state.SkipWithError(error.c_str());
+}
+
+// "Find centre": over a whole turn by opposite views, over half a turn the sharpest; then "R".
+static void BM_findCentre(benchmark::State &state) {
+    prepare(state);
+    const std::string scan = writeDiskScan(360, 512, state.range(1), false);
+    std::string error;
+    if (!loadScanFile(scan.c_str(), &error)) return state.SkipWithError(error.c_str());
+    selectOwnScan();
+    for (auto _ : state) findCentre();
+    selectObject(head0);
+}
+
+BENCHMARK(BM_openScanAndReconstruct)->Args({1, 1024})->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_loadScan)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_findCentre)->Args({1, 360})->Args({1, 180})->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 BENCHMARK_MAIN();

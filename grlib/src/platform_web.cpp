@@ -255,17 +255,21 @@ static EM_BOOL on_mousemove(int, const EmscriptenMouseEvent *e, void *) {
 // A file chosen with one of the page's file choosers (a picture, a lesson)
 // or dropped on the page is stored as /pictures/NAME (the one before it
 // removed) and reported like a file dropped on a window, until the program ends.
+// Several at once (a scan file with its data files) are stored together and
+// the scan file among them (NAME.scan) is the one reported.
 EM_JS(void, web_accept_pictures, (), {
     const listening = new AbortController();
     Module.radonRefusePictures = () => listening.abort();
-    function arrived(file) {
-        if (!file) return;
-        file.arrayBuffer().then((bytes) => {
+    function arrived(list) {
+        const files = Array.from(list || []);
+        if (!files.length) return;
+        Promise.all(files.map((file) => file.arrayBuffer())).then((contents) => {
             FS.mkdirTree('/pictures');
             for (const name of FS.readdir('/pictures'))
                 if (name !== '.' && name !== '..') FS.unlink('/pictures/' + name);
-            Module.radonArrived = '/pictures/' + file.name;
-            FS.writeFile(Module.radonArrived, new Uint8Array(bytes));
+            files.forEach((file, i) => FS.writeFile('/pictures/' + file.name, new Uint8Array(contents[i])));
+            const reported = files.find((file) => file.name.endsWith('.scan')) || files[0];
+            Module.radonArrived = '/pictures/' + reported.name;
             _web_picture_arrived();
         });
     }
@@ -273,13 +277,13 @@ EM_JS(void, web_accept_pictures, (), {
     // Choosers the page builds later count too.
     document.addEventListener('change', (e) => {
         if (!e.target.matches('input[type=file]')) return;
-        arrived(e.target.files[0]);
+        arrived(e.target.files);
         e.target.value = "";
     }, {signal});
     document.addEventListener('dragover', (e) => e.preventDefault(), {signal});
     document.addEventListener('drop', (e) => {
         e.preventDefault();
-        arrived(e.dataTransfer.files[0]);
+        arrived(e.dataTransfer.files);
     }, {signal});
 });
 

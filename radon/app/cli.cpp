@@ -13,15 +13,18 @@
 #include "app/commands.h"
 #include "demos/demos.h"
 #include "lab/lab.h"
+#include "scan/own_scan.h"
 
 const char *const usage_text =
-    "usage: radon [--object FILE] [--zoom N] [--seed N] [--batch COMMANDS | --lesson FILE [--handout DIR|FILE.html]] [--help] [--version]\n"
+    "usage: radon [--object FILE] [--scan FILE.scan] [--zoom N] [--seed N] [--batch COMMANDS | --lesson FILE [--handout DIR|FILE.html]] [--help] [--version]\n"
     "  (no options)       open the window and wait for keys and menu choices\n"
     "  --batch COMMANDS   run COMMANDS with no window and exit: each character is a key,\n"
     "                     {N} chooses the menu entry with id N, blanks are skipped;\n"
     "                     status messages go to standard output\n"
     "  --object FILE      scan the picture in FILE (PNG, JPEG, BMP, GIF, ...);\n"
     "                     the menu entry {2005} chooses it again\n"
+    "  --scan FILE.scan   open the measured sinogram that FILE.scan describes;\n"
+    "                     the menu entry {2006} chooses it again\n"
     "  --lesson FILE      play the lesson in FILE in the window: Return next, Backspace back,\n"
     "                     Escape leaves it\n"
     "  --handout DIR      with --lesson: no window; write the lesson with every screen of\n"
@@ -93,6 +96,7 @@ static const KnownOption known_options[] = {
     {.name = "--version", .needs = nullptr},
     {.name = "--batch", .needs = "COMMANDS"},
     {.name = "--object", .needs = "FILE"},
+    {.name = "--scan", .needs = "FILE"},
     {.name = "--lesson", .needs = "FILE"},
     {.name = "--handout", .needs = "DIR"},
     {.name = "--zoom", .needs = "a number from 1 to 4"},
@@ -136,6 +140,8 @@ bool parseCommandLine(int argc, char **argv, Options *options, std::string *erro
             options->commands = value;
         } else if (arg == "--object") {
             options->object = value;
+        } else if (arg == "--scan") {
+            options->scan = value;
         } else if (arg == "--lesson") {
             options->lesson = value;
         } else if (arg == "--handout") {
@@ -164,6 +170,7 @@ void startWithoutWindow(void) {
     InitCanvas(width, height, "Radon");
     initRadon(60, 128);
     drawHead();
+    if (measuredScan()) selectOwnScan();
 }
 
 void runBatch(const std::vector<BatchStep> &steps) {

@@ -17,6 +17,7 @@ struct Options {
     bool batch = false;
     std::string commands; // of --batch, parsed once the object is loaded
     std::optional<std::string> object; // a picture file
+    std::optional<std::string> scan;   // a scan file
     std::optional<std::string> lesson;  // a lesson file, played ...
     std::optional<std::string> handout; // ... or written out as a handout into this folder
     int zoom = 1;

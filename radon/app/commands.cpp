@@ -9,8 +9,30 @@
 #include "demos/demos.h"
 #include "lab/lab.h"
 #include "lessons/lessons.h"
+#include "scan/own_scan.h"
 
 // ---------------------------------------------------------------- what the commands do
+
+// The grid a measured scan's replaced, for when another object or grid is chosen.
+static GridChoice grid_before_scan = {.label = "", .id = 0, .N_w = 60, .N_p = 128};
+
+void selectOwnScan(void) {
+    if (!measuredScan()) grid_before_scan = {.label = "", .id = 0, .N_w = Nw, .N_p = Np};
+    // Its views are parallel projections, measured as they are.
+    current_scanner = &scanner_choices[0];
+    head = ownScanObject;
+    initRadon(ownScanGrid()->N_w, ownScanGrid()->N_p);
+    measureSinogram(scan_count++);
+    drawSinogramTable(rdn, Nw + 1, false);
+    Pause(ownScanStatus().c_str(), 0);
+}
+
+// A measured scan's grid and object give way to the grid it replaced and the object chosen.
+static void leaveOwnScan(void) {
+    if (!measuredScan()) return;
+    head = start_object;
+    initRadon(grid_before_scan.N_w, grid_before_scan.N_p);
+}
 
 static void selectGrid(int N_w, int N_p) {
     static char str[100];
@@ -22,6 +44,8 @@ static void selectGrid(int N_w, int N_p) {
 }
 
 void selectObject(Object object) {
+    if (object == ownScanObject) return selectOwnScan();
+    leaveOwnScan();
     head = object;
     have_rdn = 0;
     have_fbp = 0;
@@ -81,19 +105,25 @@ Menu beammenu = {beams.data(), nullptr, 0, 0};
 static std::vector<MenuItem> scanners = menuItems(scanner_choices);
 Menu scannermenu = {scanners.data(), nullptr, 0, 0};
 
-void refreshObjectMenu(void) {
+void refreshListMenus(void) {
     objs = menuItems(object_choices);
     chobj.item = objs.data();
+    params = menuItems(grid_choices);
+    chpara.item = params.data();
     ReloadMenu();
 }
 
 // ---------------------------------------------------------------- the table
 
+// Why a command does not apply to a measured scan.
+static const char *const needs_object = "it needs the true object";
+static const char *const simulated_fault = "it simulates a scanner's fault";
+
 // In menu order within each menu. The help screen lists the keys in this
 // order, the Lab's after the others.
 static const Command command_table[] = {
     {.place = MenuPlace::Top, .key = 'h', .id = 'h', .label = "Draw Original", .help = "draw the test object",
-     .run = drawHead},
+     .run = drawHead, .not_measured = needs_object},
     {.place = MenuPlace::Top, .key = 'r', .id = 'r', .label = "Calc Radon", .help = "scan: the sinogram",
      .run = getRadon},
     {.place = MenuPlace::Top, .key = 'R', .id = 'R', .label = "Reconstruction by FBP",
@@ -103,7 +133,7 @@ static const Command command_table[] = {
      .run = [] {
          useParallelBeam();
          showIntegral();
-     }},
+     }, .not_measured = needs_object},
     {.place = MenuPlace::Demos, .key = 'c', .id = 'c', .label = "Convolution", .help = "demo: convolution",
      .run = [] {
          useParallelBeam();
@@ -124,10 +154,14 @@ static const Command command_table[] = {
          artDemo();
      }},
     {.place = MenuPlace::Demos, .key = 'j', .id = 'j', .label = "Fan to parallel", .help = "demo: fan to parallel",
-     .run = fanToParallel},
+     .run = fanToParallel, .not_measured = "it shows a fan scan of the program's own"},
     {.place = MenuPlace::Top, .label = "Change Parameter", .submenu = &chpara,
      .choose = [](int id) {
-         return chooseIn(grid_choices, id, [](const GridChoice *grid) { selectGrid(grid->N_w, grid->N_p); });
+         return chooseIn(grid_choices, id, [](const GridChoice *grid) {
+             if (grid->id == ownScanGrid()->id) return selectOwnScan();
+             leaveOwnScan();
+             selectGrid(grid->N_w, grid->N_p);
+         });
      }},
     {.place = MenuPlace::Top, .label = "Change Object", .submenu = &chobj,
      .choose = [](int id) {
@@ -147,31 +181,36 @@ static const Command command_table[] = {
      .choose = [](int id) { return chooseIn(filter_choices, id, chooseFilter); }},
     {.place = MenuPlace::Lab, .key = 'n', .label = "Noise", .help = "next noise (photons)",
      .run = [] { chooseNoise(nextChoice(noise_choices, current_noise)); }, .submenu = &noisemenu,
-     .choose = [](int id) { return chooseIn(noise_choices, id, chooseNoise); }},
+     .choose = [](int id) { return chooseIn(noise_choices, id, chooseNoise); }, .not_measured = simulated_fault},
     {.place = MenuPlace::Lab, .key = 'v', .label = "Views", .help = "next views",
      .run = [] { chooseViews(nextChoice(views_choices, current_views)); }, .submenu = &viewsmenu,
      .choose = [](int id) { return chooseIn(views_choices, id, chooseViews); }},
     {.place = MenuPlace::Lab, .key = 'g', .label = "Detector", .help = "next detector",
      .run = [] { chooseDetector(nextChoice(detector_choices, current_detector)); }, .submenu = &detectormenu,
-     .choose = [](int id) { return chooseIn(detector_choices, id, chooseDetector); }},
+     .choose = [](int id) { return chooseIn(detector_choices, id, chooseDetector); }, .not_measured = simulated_fault},
     {.place = MenuPlace::Lab, .key = 'b', .label = "Beam", .help = "beam: mono or poly",
      .run = [] { chooseBeam(nextChoice(beam_choices, current_beam)); }, .submenu = &beammenu,
-     .choose = [](int id) { return chooseIn(beam_choices, id, chooseBeam); }},
+     .choose = [](int id) { return chooseIn(beam_choices, id, chooseBeam); }, .not_measured = simulated_fault},
     {.place = MenuPlace::Lab, .key = 'p', .label = "Scanner", .help = "next scanner",
      .run = [] { chooseScanner(nextChoice(scanner_choices, current_scanner)); }, .submenu = &scannermenu,
-     .choose = [](int id) { return chooseIn(scanner_choices, id, chooseScanner); }},
+     .choose = [](int id) { return chooseIn(scanner_choices, id, chooseScanner); }, .not_measured = simulated_fault},
+    {.place = MenuPlace::Lab, .label = "Centre of rotation", .submenu = &centremenu},
+    {.place = MenuPlace::Centre, .key = 'C', .id = 3800, .label = "Find centre", .run = findCentre},
+    {.place = MenuPlace::Centre, .key = '<', .id = 3801, .label = "Centre - 1/2 column", .run = [] { moveCentre(-0.5); }},
+    {.place = MenuPlace::Centre, .key = '>', .id = 3802, .label = "Centre + 1/2 column", .run = [] { moveCentre(0.5); }},
+    {.place = MenuPlace::Centre, .id = 3803, .label = "Centre as the file says", .run = centreAsFileSays},
     {.place = MenuPlace::Lab, .key = 'm', .id = 'm', .label = "Metal insert (toggle)",
-     .help = "metal pins on or off", .run = toggleMetal},
+     .help = "metal pins on or off", .run = toggleMetal, .not_measured = simulated_fault},
     {.place = MenuPlace::Lab, .key = 'I', .id = 'I', .label = "SART iteration", .help = "SART: one iteration",
      .run = sartIteration},
     {.place = MenuPlace::Lab, .key = 'E', .id = 'E', .label = "Convergence plot", .help = "convergence plot",
      .run = convergencePlot},
     {.place = MenuPlace::Lab, .key = 'e', .id = 'e', .label = "Error picture", .help = "error picture",
-     .run = errorPicture},
+     .run = errorPicture, .not_measured = needs_object},
     {.place = MenuPlace::Lab, .key = 'l', .id = 'l', .label = "Profile", .help = "profile; Up, Down move",
      .run = showProfile},
     {.place = MenuPlace::Lab, .key = 'M', .id = 'M', .label = "Resolution and noise",
-     .help = "MTF and noise, 5 filters", .run = resolutionAndNoise},
+     .help = "MTF and noise, 5 filters", .run = resolutionAndNoise, .not_measured = needs_object},
     {.place = MenuPlace::Lab, .key = 'd', .id = 'd', .label = "Save data", .help = "save (Nw)x(Np)-*.csv",
      .run = saveData},
     {.place = MenuPlace::Lab, .key = '?', .id = '?', .label = "Help", .help = "this help", .run = showHelp},
@@ -192,9 +231,11 @@ static std::vector<MenuItem> entriesOf(MenuPlace place) {
 }
 
 static std::vector<MenuItem> demo_entries = entriesOf(MenuPlace::Demos);
+static std::vector<MenuItem> centre_entries = entriesOf(MenuPlace::Centre);
 static std::vector<MenuItem> lab_entries = entriesOf(MenuPlace::Lab);
 static std::vector<MenuItem> top_entries = entriesOf(MenuPlace::Top);
 Menu demomenu = {demo_entries.data(), nullptr, 0, 0};
+Menu centremenu = {centre_entries.data(), nullptr, 0, 0};
 Menu labmenu = {lab_entries.data(), nullptr, 0, 0};
 Menu topmenu = {top_entries.data(), nullptr, 0, 0};
 
@@ -222,6 +263,22 @@ std::string commandAsPressed(const BatchStep &step) {
 
 // ---------------------------------------------------------------- dispatcher
 
+// Whether `id` is an entry of `menu` itself.
+static bool inMenu(const Menu *menu, int id) {
+    for (const MenuItem *item = menu->item; item->label; item++)
+        if (item->id == id) return true;
+    return false;
+}
+
+// With a measured scan, a command that needs the true object or simulates a
+// fault says why it does not apply, and changes nothing.
+static bool refusedForMeasuredScan(const Command &command) {
+    if (!command.not_measured || !measuredScan()) return false;
+    const std::string text = std::string(command.label) + ": not for a measured scan (" + command.not_measured + ")";
+    Pause(text.c_str(), 0);
+    return true;
+}
+
 const Command *commandForKey(int key) {
     for (const Command &command : commands)
         if (command.key && command.key == key) return &command;
@@ -234,10 +291,14 @@ void actionfunc(int c) {
     if (profileKey(c)) return;
     for (const Command &command : commands) {
         if ((command.key && command.key == c) || (command.id && command.id == c)) {
+            if (refusedForMeasuredScan(command)) return;
             command.run();
             return;
         }
     }
-    for (const Command &command : commands)
+    for (const Command &command : commands) {
+        if (command.choose && command.not_measured && measuredScan() && inMenu(command.submenu, c))
+            return (void)refusedForMeasuredScan(command);
         if (command.choose && command.choose(c)) return;
+    }
 }

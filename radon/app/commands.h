@@ -12,7 +12,7 @@
 #include "radon.h"
 
 // The menu that holds a command's entry.
-enum class MenuPlace { Top, Demos, Lab };
+enum class MenuPlace { Top, Demos, Lab, Centre };
 
 struct Command {
     MenuPlace place;                  // where its entry (or its submenu's title) sits
@@ -23,6 +23,7 @@ struct Command {
     void (*run)(void) = nullptr;      // what the key or entry does; for a list, the step to its next entry
     Menu *submenu = nullptr;          // a list's entries, or a group of commands (Demos, Lab)
     bool (*choose)(int id) = nullptr; // a list's: make its entry with this id current; false when it has none
+    const char *not_measured = nullptr; // why it does not apply to a measured scan; null: it does
 };
 
 extern const std::span<const Command> commands;

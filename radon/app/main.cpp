@@ -10,6 +10,7 @@
 
 #include "app/cli.h"
 #include "scan/image_object.h"
+#include "scan/own_scan.h"
 #include "app/app.h"
 #include "demos/demos.h"
 #include "lab/lab.h"
@@ -60,6 +61,14 @@ int main(int argc, char **argv) {
         head = imageObject;
         start_object = imageObject;
     }
+    if (options.scan) {
+        if (!loadScanFile(options.scan->c_str(), &error)) {
+            std::fprintf(stderr, "radon: %s\n", error.c_str());
+            return 2;
+        }
+        head = ownScanObject;
+        start_object = ownScanObject;
+    }
     // The commands are checked against the menu, which has the picture's entry only now.
     if (options.batch) {
         std::vector<BatchStep> steps;
@@ -87,6 +96,7 @@ int main(int argc, char **argv) {
                      options.zoom, GetCanvasZoom());
     initRadon(60, 128);
     drawHead();
+    if (measuredScan()) selectOwnScan();
     if (options.lesson) playLesson(lesson);
     loop();
 }

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "scan/image_object.h"
+#include "scan/objects.h"
+#include "scan/own_scan.h"
 #include "app/app.h"
 #include "demos/demos.h"
 #include "lab/lab.h"
@@ -20,7 +22,21 @@ bool loadObjectFile(const char *path, std::string *error) {
     // A new picture is a new object: what was measured of the last one is gone.
     if (head == imageObject) have_rdn = have_fbp = 0;
     // The list may have grown by the picture's entry.
-    refreshObjectMenu();
+    refreshListMenus();
+    return true;
+}
+
+bool loadScanFile(const char *path, std::string *error) {
+    OwnScan scan;
+    if (!loadOwnScan(path, &scan, error)) return false;
+    keepOwnScan(std::move(scan));
+    static std::string label;
+    label = "Own scan: " + ownScan().file.title;
+    offerOwnScanObject(label.c_str());
+    offerGrid(*ownScanGrid());
+    refreshListMenus();
+    // What was measured of the last scan file is gone.
+    if (measuredScan()) have_rdn = have_fbp = 0;
     return true;
 }
 
@@ -107,6 +123,9 @@ void dropped(const char *path) {
     if (isLessonFileName(path)) {
         Lesson lesson;
         if (readLesson(path, &lesson, &error)) return playLesson(lesson);
+        message = error;
+    } else if (isScanFileName(path)) {
+        if (loadScanFile(path, &error)) return selectOwnScan();
         message = error;
     } else if (loadObjectFile(path, &error)) {
         selectObject(imageObject);

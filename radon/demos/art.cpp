@@ -104,6 +104,6 @@ void artDemo(void) {
     last_reconstruction = u.result();
     drawReconstruction(last_reconstruction);
     SetDoubleBuffer(0);
-    std::snprintf(status, sizeof status, "ART: RMS error %.4f", rmsError(last_reconstruction));
+    std::snprintf(status, sizeof status, "ART: %s %.4f", errorName(), reconstructionError(last_reconstruction));
     Pause(status, 0);
 }

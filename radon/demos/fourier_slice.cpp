@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "scan/own_scan.h"
 #include "demos/demos.h"
 #include "reconstruct/reconstruct.h"
 #include "scan/scan.h"
@@ -135,7 +136,8 @@ void showDirectFourier(const Spectrum &P) {
     char status[100];
     last_reconstruction = directReconstruction(directFourier(P));
     drawReconstruction(last_reconstruction);
-    std::snprintf(status, sizeof status, "Direct Fourier reconstruction: RMS error %.4f", rmsError(last_reconstruction));
+    std::snprintf(status, sizeof status, "Direct Fourier reconstruction: %s %.4f", errorName(),
+                  reconstructionError(last_reconstruction));
     Pause(status, 0);
 }
 
@@ -161,8 +163,13 @@ void fourierSlice(void) {
                          : "Fourier slices of every measured projection. Hit Return to Continue.",
           1);
 
-    drawObjectSpectrum(M);
-    Pause("The object's 2-D spectrum: the slices lie on it. Hit Return to Continue.", 1);
+    // A measured scan has no object whose spectrum the slices could be laid on.
+    if (measuredScan()) {
+        Pause("The object's 2-D spectrum needs the true object: a measured scan has none. Hit Return to Continue.", 1);
+    } else {
+        drawObjectSpectrum(M);
+        Pause("The object's 2-D spectrum: the slices lie on it. Hit Return to Continue.", 1);
+    }
 
     showDirectFourier(P);
     SetDoubleBuffer(0);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "scan/own_scan.h"
 #include "lab/lab.h"
 
 // The plot's frame on the canvas, in pixels.
@@ -15,7 +16,7 @@ static const int left = 64, right = 376, top = 56, bottom = 344;
 // current filter and path; the last reconstruction stays as it was.
 static double fbpError(void) {
     filterUnlessCurrent();
-    return rmsError(backProjection());
+    return reconstructionError(backProjection());
 }
 
 static void drawPlot(const std::vector<double> &errors, double fbp_rms) {
@@ -53,7 +54,7 @@ static void drawPlot(const std::vector<double> &errors, double fbp_rms) {
     SetColoredGray(&C, 0.7);
     DrawLine(left, bottom, right + 1, bottom);
     DrawLine(left, top - 4, left, bottom + 1);
-    DrawString(left - 40, top - 14, "RMS error (skull = 1)");
+    DrawString(left - 40, top - 14, measuredScan() ? "residual" : "RMS error (skull = 1)");
     DrawString((left + right) / 2 - 31, bottom + 40, "iteration");
 
     // Filtered back-projection: one number, a horizontal line.
@@ -92,7 +93,8 @@ void convergencePlot(void) {
     notePlotOnScreen();
     SetDoubleBuffer(0);
     char status[100];
-    std::snprintf(status, sizeof status, "SART: %d iteration%s, RMS %.4f; FBP: RMS %.4f", (int)errors.size(),
-                  errors.size() == 1 ? "" : "s", errors.back(), fbp_rms);
+    const char *measure = measuredScan() ? "residual" : "RMS";
+    std::snprintf(status, sizeof status, "SART: %d iteration%s, %s %.4f; FBP: %s %.4f", (int)errors.size(),
+                  errors.size() == 1 ? "" : "s", measure, errors.back(), measure, fbp_rms);
     Pause(status, 0);
 }

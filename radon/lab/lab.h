@@ -56,6 +56,13 @@ void endProfile(void);
 // screens (image_quality.cpp).
 void resolutionAndNoise(void);
 
+// The centre of rotation of a measured scan (centre.cpp): found from the
+// data, moved by `columns`, or as the scan file says; each reconstructs and
+// says where the centre is. Nothing without a measured scan.
+void findCentre(void);
+void moveCentre(double columns);
+void centreAsFileSays(void);
+
 // ---------------------------------------------------------------- plots (plot.cpp)
 
 // A round step (1, 2 or 5 times a power of ten) that cuts [0, range] into

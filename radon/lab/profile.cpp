@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "scan/own_scan.h"
 #include "lab/lab.h"
 #include "window_map.h"
 
@@ -15,11 +16,16 @@ static const int kProfileStep = 10;
 static void drawProfile(int iy) {
     const Reconstruction &r = last_reconstruction;
     const double y = pixelY(iy);
+    // A measured scan: the reconstruction alone, on the scale of its picture,
+    // across in its own units; the phantom's across in cm, as a scanner's
+    // ruler would read.
+    const bool measured = measuredScan();
+    const double across = measured ? 1 : kCmPerUnit;
     std::vector<double> xs, reconstructed, object;
     for (int ix = 0; ix < width; ix++) {
         const size_t i = (size_t)iy * width + ix;
         if (!r.inside[i]) continue;
-        xs.push_back(pixelX(ix) * kCmPerUnit);
+        xs.push_back(pixelX(ix) * across);
         reconstructed.push_back(r.value[i]);
         object.push_back(objectValue(pixelX(ix), y));
     }
@@ -29,26 +35,29 @@ static void drawProfile(int iy) {
         sum = sum + e * e;
     }
 
-    // Across in cm, as a scanner's ruler would read.
-    const PlotFrame frame{.x_low = -xmax * kCmPerUnit, .x_high = xmax * kCmPerUnit, .y_low = -0.2, .y_high = 1.2};
+    const double top = measured ? display_white : 1;
+    const PlotFrame frame{.x_low = -xmax * across, .x_high = xmax * across, .y_low = -0.2 * top, .y_high = 1.2 * top};
     SetDoubleBuffer(1);
-    drawPlotAxes(frame, 5, 0.2, "x (cm)", "value (skull = 1)");
+    if (measured) drawPlotAxes(frame, 1, roundStep(1.4 * top, 7), "x", "value");
+    else drawPlotAxes(frame, 5, 0.2, "x (cm)", "value (skull = 1)");
     SetLineWidth(2);
     SetColoredGray(&C, 0.6);
-    drawCurve(frame, xs, object);
+    if (!measured) drawCurve(frame, xs, object);
     SetColor(&green);
     drawCurve(frame, xs, reconstructed);
     SetLineWidth(0);
     SetColoredGray(&C, 0.6);
-    drawLegendEntry(frame, 0, "object");
+    if (!measured) drawLegendEntry(frame, 0, "object");
     SetColor(&green);
-    drawLegendEntry(frame, 1, "reconstruction");
+    drawLegendEntry(frame, measured ? 0 : 1, "reconstruction");
     FlushBuffer();
     notePlotOnScreen();
     SetDoubleBuffer(0);
     char status[100];
-    std::snprintf(status, sizeof status, "Profile at y = %.2f cm: RMS error %.4f", y * kCmPerUnit,
-                  sqrt(sum / (double)xs.size()));
+    if (measured) std::snprintf(status, sizeof status, "Profile at y = %.2f, values in 1/%s", y, ownScan().file.unit.c_str());
+    else
+        std::snprintf(status, sizeof status, "Profile at y = %.2f cm: RMS error %.4f", y * kCmPerUnit,
+                      sqrt(sum / (double)xs.size()));
     Pause(status, 0);
 }
 

@@ -8,8 +8,11 @@
 //   window: ...             a paragraph only the window and the page show
 //   handout: ...            a paragraph only the handout prints
 //   question: TEXT          a question for the handout, one line
+//   scan: FILE              a measured scan opened before the step's commands,
+//                           FILE relative to the lesson file
 //   <!-- ... -->            a note for whoever edits the file, never shown
 #include "lessons/lessons.h"
+#include "scan/own_scan.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -147,6 +150,16 @@ bool parseLesson(const std::string &name, const std::string &text, Lesson *lesso
             std::string reason;
             if (!parseRunLine(step.commands, &step.steps, &reason)) return refuse(reason);
             has_run = true;
+        } else if (startsWith(line, "scan:")) {
+            if (lesson->steps.empty()) return refuse("a scan line before the first step");
+            const std::string file = trimmed(line.substr(5));
+            const size_t slash = name.rfind('/');
+            LessonStep &step = lesson->steps.back();
+            step.scan = file.empty() || file[0] == '/' || slash == std::string::npos ? file : name.substr(0, slash + 1) + file;
+            // Checked now, so that a lesson never stops halfway at a scan it cannot open.
+            OwnScan scan;
+            std::string reason;
+            if (!loadOwnScan(step.scan, &scan, &reason)) return refuse(reason);
         } else if (startsWith(line, "question:")) {
             if (lesson->steps.empty()) return refuse("a question before the first step");
             const std::string question = trimmed(line.substr(9));

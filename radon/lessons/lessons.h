@@ -23,6 +23,7 @@ struct LessonStep {
     std::string title;
     std::string commands;              // as written after "run:", "" without
     std::vector<BatchStep> steps;      // the commands, parsed
+    std::string scan;                  // a scan file opened before them ("scan:"), "" without
     Caption caption;
     std::vector<std::string> questions; // for the handout, numbered
     size_t line = 0;                    // of its "## TITLE" in the file

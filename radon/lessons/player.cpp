@@ -6,6 +6,7 @@
 #include "app/app.h"
 #include "lab/lab.h"
 #include "lessons/lessons.h"
+#include "scan/own_scan.h"
 #include "scan/scan.h"
 #include "reconstruct/reconstruct.h"
 
@@ -34,9 +35,15 @@ void startAfresh(void) {
     last_reconstruction = Reconstruction();
     forgetIterations();
     drawHead();
+    if (measuredScan()) selectOwnScan();
 }
 
 void runCommands(const LessonStep &step) {
+    std::string error;
+    if (!step.scan.empty()) {
+        if (loadScanFile(step.scan.c_str(), &error)) selectOwnScan();
+        else Pause(error.c_str(), 0);
+    }
     for (const BatchStep &command : step.steps) actionfunc(command.code);
 }
 

@@ -1,9 +1,13 @@
 // Reconstruction by filtered back-projection.
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "parallel_rows.h"
 #include "reconstruct/reconstruct.h"
+#include "scan/own_scan.h"
 #include "scan/scan.h"
 #include "vector_clones.h"
 #include "window_map.h"
@@ -17,9 +21,26 @@ bool reconstructionIsCurrent(void) {
 }
 
 void reconstruct(void) {
+    // A measured fan's views are reconstructed as they are; the other
+    // commands read them as parallel rays.
+    if (measuredScan() && ownScan().file.geometry != ScanGeometry::parallel) {
+        if (!have_rdn) getRadon();
+        last_reconstruction = measuredFanReconstruction();
+        drawReconstruction(last_reconstruction);
+        last_reconstruction.source = {.scan = currentScan(), .filter = current_filter, .use_fft = use_fft};
+        Pause(whiteStatus().c_str(), 0);
+        return;
+    }
     filterByChosenPath();
     drawBackProjection();
     last_reconstruction.source = {.scan = fbp_scan, .filter = fbp_filter, .use_fft = fbp_by_fft};
+    if (measuredScan()) Pause(whiteStatus().c_str(), 0);
+}
+
+std::string whiteStatus(void) {
+    char text[80];
+    std::snprintf(text, sizeof text, "white = %.3g 1/%s", display_white, ownScan().file.unit.c_str());
+    return text;
 }
 
 double rmsError(const Reconstruction &r) {
@@ -37,16 +58,32 @@ double rmsError(const Reconstruction &r) {
     return sqrt(sum / n);
 }
 
+double display_white = 1;
+
+double measuredWhite(const Reconstruction &r) {
+    std::vector<double> values;
+    for (size_t i = 0; i < r.value.size(); i++)
+        if (r.inside[i]) values.push_back(r.value[i]);
+    if (values.empty()) return 1;
+    const size_t k = (size_t)(0.995 * (values.size() - 1));
+    std::nth_element(values.begin(), values.begin() + k, values.end());
+    return values[k] > 0 ? values[k] : 1;
+}
+
+// A measured scan's pictures have no fixed scale: white is set by what is drawn.
+static void setWhite(const Reconstruction &r) { display_white = measuredScan() ? measuredWhite(r) : 1; }
+
 // Row iy of the values inside the disc.
 static void drawRow(const char *inside, const double *value, int iy) {
     for (int ix = 0; ix < width; ix++) {
         if (!inside[ix]) continue;
-        SetColoredGray(&C, value[ix]);
+        SetColoredGray(&C, value[ix] / display_white);
         DrawPoint(ix, iy);
     }
 }
 
 void drawReconstructionValues(const Reconstruction &r) {
+    setWhite(r);
     ClearCanvas();
     for (int iy = 0; iy < height; iy++) drawRow(&r.inside[(size_t)iy * width], &r.value[(size_t)iy * width], iy);
 }
@@ -130,13 +167,16 @@ Reconstruction backProjection(void) { return backProjectRows(fbp, current_scanne
 void drawBackProjection(void) {
     ClearCanvas();
     // Kept for the error picture and the data files; reconstruct() says what they belong to.
-    last_reconstruction = backProjectRows(fbp, current_scanner->fan, true);
+    // A measured scan's rows are drawn once the whole picture has set its white.
+    last_reconstruction = backProjectRows(fbp, current_scanner->fan, !measuredScan());
+    if (measuredScan()) drawReconstructionValues(last_reconstruction);
     FlushBuffer();
 }
 
 Reconstruction drawParallelBackProjection(double **filtered) {
     ClearCanvas();
-    Reconstruction r = backProjectRows(filtered, false, true);
+    Reconstruction r = backProjectRows(filtered, false, !measuredScan());
+    if (measuredScan()) drawReconstructionValues(r);
     FlushBuffer();
     return r;
 }

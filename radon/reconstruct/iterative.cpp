@@ -7,6 +7,7 @@
 #include <numeric>
 #include <vector>
 
+#include "scan/own_scan.h"
 #include "parallel_rows.h"
 #include "reconstruct/reconstruct.h"
 #include "scan/scan.h"
@@ -241,6 +242,31 @@ static void sartAngles(IterativeImage &u, const int *angles, int n) {
 
 void sartUpdate(IterativeImage &u, int iw) { sartAngles(u, &iw, 1); }
 
+// ---------------------------------------------------------------- the residual
+
+// |A x - p| / |p| over the measured rays.
+static double relativeResidual(const Reconstruction &r) {
+    IterativeImage u;
+    for (int iy = 0; iy < height; iy++)
+        for (int ix = 0; ix < width; ix++)
+            if (r.inside[(size_t)iy * width + ix]) u.row(iy)[ix] = r.value[(size_t)iy * width + ix];
+    std::vector<double> q(Np + 1);
+    double misfit = 0, size = 0;
+    for (int iw = 0; iw < Nw; iw++) {
+        if (!viewMeasured(iw)) continue;
+        projectRays(u, iw, 0, Np + 1, q.data());
+        for (int ip = 0; ip <= Np; ip++) {
+            misfit = misfit + (q[ip] - rdn[iw][ip]) * (q[ip] - rdn[iw][ip]);
+            size = size + rdn[iw][ip] * rdn[iw][ip];
+        }
+    }
+    return size > 0 ? sqrt(misfit / size) : 0;
+}
+
+double reconstructionError(const Reconstruction &r) { return measuredScan() ? relativeResidual(r) : rmsError(r); }
+
+const char *errorName(void) { return measuredScan() ? "residual" : "RMS error"; }
+
 // ---------------------------------------------------------------- SART
 
 int spreadStep(int n) {
@@ -308,7 +334,7 @@ void sartIteration(void) {
     }
     SetDoubleBuffer(0);
     last_reconstruction = sart.image.result();
-    sart.errors.push_back(rmsError(last_reconstruction));
-    std::snprintf(status, sizeof status, "SART iteration %d: RMS error %.4f", iteration, sart.errors.back());
+    sart.errors.push_back(reconstructionError(last_reconstruction));
+    std::snprintf(status, sizeof status, "SART iteration %d: %s %.4f", iteration, errorName(), sart.errors.back());
     Pause(status, 0);
 }

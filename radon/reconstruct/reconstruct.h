@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "radon.h"
@@ -152,6 +153,13 @@ extern Reconstruction last_reconstruction;
 // The root mean square of (value - the object) over the pixels inside the
 // disc, row by row as the error picture sums it.
 double rmsError(const Reconstruction &r);
+// How far a reconstruction is from the truth: the RMS error against the
+// object, or for a measured scan (which has none) the relative residual
+// |A x - p| / |p| of its projections x against the sinogram p (iterative.cpp).
+double reconstructionError(const Reconstruction &r);
+// That measure's name in status lines and on axes: "RMS error" or "residual".
+const char *errorName(void);
+
 // Clear the canvas and draw the values inside the disc as "R" draws them.
 void drawReconstruction(const Reconstruction &r);
 // The same without showing it yet, so that more can be drawn over it.
@@ -162,6 +170,18 @@ Reconstruction backProjection(void);
 // sinogram `filtered` (Nw + 1 rows), whatever scanner is chosen; returned
 // with its source left empty.
 Reconstruction drawParallelBackProjection(double **filtered);
+
+// The value drawn white: 1, or for a measured scan (whose pictures have no
+// fixed scale) the 99.5th percentile of what was drawn last (zero stays black).
+extern double display_white;
+// The 99.5th percentile of r's values inside the disc; 1 when it is not above 0.
+double measuredWhite(const Reconstruction &r);
+// "white = 0.042 1/mm": the value of white for a measured scan.
+std::string whiteStatus(void);
+
+// The filtered back-projection of the measured fan scan from its own views
+// with the chosen filter (measured_fan.cpp), drawing nothing.
+Reconstruction measuredFanReconstruction(void);
 
 // Whether last_reconstruction belongs to the current scan and, when it was
 // filtered, to the current filter and path.

@@ -1,6 +1,8 @@
 // The sampling grid, its angle tables and working buffers, and the state
 // that several stages share.
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "scan/scan.h"
 
@@ -26,7 +28,14 @@ static const GridChoice grid_table[] = {
     {.label = "Nw=100, Np=256", .id = 1003, .N_w = 100, .N_p = 256},
     {.label = "Nw=200, Np=512", .id = 1004, .N_w = 200, .N_p = 512},
 };
-const std::span<const GridChoice> grid_choices = grid_table;
+constinit std::span<const GridChoice> grid_choices = grid_table;
+static GridChoice grids_offered[std::size(grid_table) + 1];
+
+void offerGrid(const GridChoice &own) {
+    std::copy(std::begin(grid_table), std::end(grid_table), grids_offered);
+    grids_offered[std::size(grid_table)] = own;
+    grid_choices = grids_offered;
+}
 
 static int rows_alloc = 0;
 

@@ -3,6 +3,7 @@
 // polychromatic beam, and the photon noise on top of them.
 #include <algorithm>
 
+#include "scan/own_scan.h"
 #include "scan/poisson.h"
 #include "scan/scan.h"
 
@@ -35,7 +36,8 @@ const BeamChoice *current_beam = &beam_table[0];
 
 // A limit of 180 degrees is no limit: a fan scanner's views go round the whole turn.
 bool viewMeasured(int iw) {
-    return iw % current_views->step == 0 && (current_views->degrees >= 180 || iw * 180 <= current_views->degrees * Nw);
+    return iw % current_views->step == 0 && (current_views->degrees >= 180 || iw * 180 <= current_views->degrees * Nw) &&
+           ownScanCovers(iw);
 }
 
 double viewWeight(void) {

@@ -4,6 +4,7 @@
 
 #include "scan/image_object.h"
 #include "scan/objects.h"
+#include "scan/own_scan.h"
 #include "scan/scan.h"
 
 Object head = head0;
@@ -68,12 +69,30 @@ static ObjectChoice object_table[] = {
     {.label = "Box0", .id = 2003, .function = head3, .sample = sampleWith<head3>, .radius = 1.7},
     {.label = "Box1", .id = 2004, .function = head4, .sample = sampleWith<head4>, .radius = 1.7},
     {.label = "Image", .id = 2005, .function = imageObject, .sample = sampleWith<imageObject>, .radius = 0},
+    {.label = "Own scan", .id = 2006, .function = ownScanObject, .sample = sampleWith<ownScanObject>, .radius = 0},
 };
-constinit std::span<const ObjectChoice> object_choices(object_table, std::size(object_table) - 1);
+// The built-in objects, then the picture and the measured scan once they are there.
+static const size_t built_in = std::size(object_table) - 2;
+constinit std::span<const ObjectChoice> object_choices(object_table, built_in);
+static bool offered[2];
+static ObjectChoice offered_table[std::size(object_table)];
+
+static void offerObject(size_t k) {
+    offered[k - built_in] = true;
+    size_t n = 0;
+    for (size_t i = 0; i < std::size(object_table); i++)
+        if (i < built_in || offered[i - built_in]) offered_table[n++] = object_table[i];
+    object_choices = std::span<const ObjectChoice>(offered_table, n);
+}
 
 void offerImageObject(double radius) {
-    object_table[std::size(object_table) - 1].radius = radius;
-    object_choices = object_table;
+    object_table[built_in].radius = radius;
+    offerObject(built_in);
+}
+
+void offerOwnScanObject(const char *label) {
+    object_table[built_in + 1].label = label;
+    offerObject(built_in + 1);
 }
 
 const ObjectChoice *choiceOf(Object object) {

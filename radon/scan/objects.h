@@ -16,5 +16,7 @@ double objectRadius(Object object);
 // Put the picture's entry (imageObject) on the list of objects, with the
 // radius of its corners.
 void offerImageObject(double radius);
+// Put the measured scan's entry (ownScanObject) on the list, as `label`.
+void offerOwnScanObject(const char *label);
 
 #endif

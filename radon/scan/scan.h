@@ -18,7 +18,9 @@ struct GridChoice {
     int id;
     int N_w, N_p;
 };
-extern const std::span<const GridChoice> grid_choices;
+extern std::span<const GridChoice> grid_choices; // a measured scan's grid joins once opened
+// Put `own` (a measured scan's grid) at the end of grid_choices.
+void offerGrid(const GridChoice &own);
 
 // ---------------------------------------------------------------- test objects (objects.cpp)
 

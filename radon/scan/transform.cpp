@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "scan/objects.h"
+#include "scan/own_scan.h"
 #include "parallel_rows.h"
 #include "scan/scan.h"
 #include "scan/ray.h"
@@ -110,7 +111,33 @@ static void scanRows(uint64_t scan, bool draw) {
         });
 }
 
+// A measured scan: its views laid on the grid's angles, each drawn as the
+// detector's band at its angle, lit as the largest line integral of the
+// phantom would be at the sinogram's largest value.
+static void measuredRows(void) {
+    ownScanRows();
+    double largest = 0;
+    for (int iw = 0; iw <= Nw; iw++)
+        for (int ip = 0; ip <= Np; ip++) largest = std::max(largest, rdn[iw][ip]);
+    const double lit = largest > 0 ? 4 / (largest * dl) : 0;
+    for (int iw = 0; iw <= Nw; iw++) {
+        if (!viewMeasured(iw)) continue;
+        ClearCanvas();
+        for (int ip = 0; ip <= Np; ip++) drawRayEnds(ray(iw, ip), rdn[iw][ip] * lit);
+        FlushBuffer();
+    }
+}
+
 void getRadon(void) {
+    if (measuredScan()) {
+        const uint64_t scan = scan_count++;
+        SetDoubleBuffer(1);
+        measuredRows();
+        have_rdn = 1;
+        rdn_scan = scan + 1;
+        SetDoubleBuffer(0);
+        return;
+    }
     if (current_scanner->fan) {
         fanScan();
         return;
@@ -160,7 +187,8 @@ void getRadon(void) {
 }
 
 void measureSinogram(uint64_t scan) {
-    if (current_scanner->fan) fanScanRows(scan, false);
+    if (measuredScan()) ownScanRows();
+    else if (current_scanner->fan) fanScanRows(scan, false);
     else scanRows(scan, false);
     have_rdn = 1;
     rdn_scan = scan + 1;

@@ -630,6 +630,24 @@ async function main() {
         check(`a chosen 4097 x 1 PNG: the status line says "${says}"`, read);
         fs.rmSync(path.dirname(large), { recursive: true, force: true });
 
+        // Your own scan: the example's button, then the same scan file chosen
+        // with its data in "Open scan...": each the sinogram the native
+        // program draws with --scan, and "R" its reconstruction.
+        const examples = path.join(__dirname, '..', '..', 'examples');
+        const parallel = path.join(examples, 'parallel.scan');
+        for (const open of ['the example button', '"Open scan..." with the scan file and its data']) {
+            await page.reload();
+            await firstPicture();
+            await expectPicture(page, nativePicture('', ['--scan', parallel]));
+            await page.locator('details:has(#own-scan) > summary').click();
+            if (open === 'the example button') await page.locator('#example-parallel').click();
+            else await page.setInputFiles('#scan', [parallel, path.join(examples, 'parallel.npy')]);
+            await waitForPicture(page, `${open} opens the parallel scan as --scan does`, 20000);
+            await expectPicture(page, nativePicture('R', ['--scan', parallel]));
+            await page.keyboard.press('R');
+            await waitForPicture(page, `"R" of the scan opened by ${open} is the native program's`, 30000);
+        }
+
         // Lessons: the course by its button, the caption beside the picture,
         // Next and Back under it and in sight with it, Escape; a broken
         // lesson file refused with its line.

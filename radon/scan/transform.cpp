@@ -3,6 +3,7 @@
 // The ideal line integrals go through the measurement (measurement.cpp).
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 #include "scan/objects.h"
@@ -110,9 +111,21 @@ static void scanRows(uint64_t scan, bool draw) {
         });
 }
 
+// An emission scan counts its photons once the line integrals are in;
+// with `say`, the total on the status line.
+static void countIfEmission(bool say) {
+    if (!emissionImaging()) return;
+    countEmission(rdn_scan - 1);
+    if (!say) return;
+    char status[100];
+    std::snprintf(status, sizeof status, "Emission scan: %.0f counts in total", emission.total);
+    Pause(status, 0);
+}
+
 void getRadon(void) {
     if (current_scanner->fan) {
         fanScan();
+        countIfEmission(true);
         return;
     }
     const uint64_t scan = scan_count++;
@@ -157,6 +170,7 @@ void getRadon(void) {
     have_rdn = 1;
     rdn_scan = scan + 1;
     SetDoubleBuffer(0);
+    countIfEmission(true);
 }
 
 void measureSinogram(uint64_t scan) {
@@ -164,6 +178,7 @@ void measureSinogram(uint64_t scan) {
     else scanRows(scan, false);
     have_rdn = 1;
     rdn_scan = scan + 1;
+    countIfEmission(false);
 }
 
 void showIntegral(void) {

@@ -168,6 +168,10 @@ TEST_F(Emission, OsemSubsetsInterleaveAndTenInTwoReachMlemInTwenty) {
     actionfunc('L');
     const double osem = emissionErrors().back();
     EXPECT_NEAR(osem, mlem, 0.1 * mlem);
+    // The plot shows these iterations, not SART's, and adds none.
+    actionfunc('E');
+    EXPECT_EQ(emissionErrors().size(), 2u);
+    EXPECT_TRUE(sartErrors().empty());
     // 'L' outside emission reconstructs nothing.
     actionfunc(3700);
     actionfunc('L');

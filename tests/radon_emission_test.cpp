@@ -110,7 +110,7 @@ TEST_F(Emission, TheSmearingIsTheTransposeOfTheProjection) {
             for (double &v : r) v = uniform(random);
             projectPixels(u, iw, q.data());
             IterativeImage back;
-            for (int iy = 0; iy < height; iy++) smearPixels(back, iw, iy, r.data());
+            for (int iy = 0; iy < height; iy++) smearPixels(iw, iy, r.data(), back.row(iy));
             double left = 0, right = 0;
             for (int ip = 0; ip <= Np; ip++) left += q[ip] * r[ip];
             for (int iy = 0; iy < height; iy++)

@@ -199,8 +199,7 @@ void projectPixels(const IterativeImage &u, int iw, double *q) {
     }
 }
 
-void smearPixels(IterativeImage &u, int iw, int iy, const double *r) {
-    double *v = u.row(iy);
+void smearPixels(int iw, int iy, const double *r, double *v) {
     pixelShares(iw, iy, [&](int ix, int k, double f, double weight) {
         v[ix] = v[ix] + weight * ((1 - f) * r[k] + f * r[k + 1]);
     });

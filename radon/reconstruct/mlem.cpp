@@ -43,7 +43,7 @@ static IterativeImage spreadViews(const std::vector<int> &views, const std::vect
     computeRowsInOrder(
         height,
         [&](int iy) {
-            for (size_t k = 0; k < views.size(); k++) smearPixels(sum, views[k], iy, &r[k * (Np + 1)]);
+            for (size_t k = 0; k < views.size(); k++) smearPixels(views[k], iy, &r[k * (Np + 1)], sum.row(iy));
         },
         [](int) {});
     return sum;
@@ -92,13 +92,19 @@ static void updateWith(IterativeImage &u, const std::vector<int> &views, const s
             if (y > 0 && q[i] > 0) ratio[i] = y / q[i];
         }
     }
-    const IterativeImage back = spreadViews(views, ratio);
-    for (int iy = 0; iy < height; iy++) {
-        double *value = u.row(iy);
-        const double *b = back.row(iy), *sens = sensitivity.row(iy);
-        for (int ix = discRuns()[iy].first; ix < discRuns()[iy].end; ix++)
-            value[ix] = sens[ix] > 0 ? value[ix] * b[ix] / sens[ix] : 0.0;
-    }
+    // Row by row the smeared ratios and at once the update, on two threads:
+    // the projection that read u is done.
+    computeRowsInOrder(
+        height,
+        [&](int iy) {
+            std::vector<double> b(width, 0.0);
+            for (size_t k = 0; k < views.size(); k++) smearPixels(views[k], iy, &ratio[k * (Np + 1)], b.data());
+            double *value = u.row(iy);
+            const double *sens = sensitivity.row(iy);
+            for (int ix = discRuns()[iy].first; ix < discRuns()[iy].end; ix++)
+                value[ix] = sens[ix] > 0 ? value[ix] * b[ix] / sens[ix] : 0.0;
+        },
+        [](int) {});
 }
 
 void emissionUpdate(IterativeImage &u, int m, int S, const IterativeImage &sensitivity) {

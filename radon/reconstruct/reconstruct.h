@@ -196,10 +196,11 @@ const std::vector<DiscRun> &discRuns(void);
 void projectRays(const IterativeImage &u, int iw, int first, int end, double *q);
 // A matched pair for MLEM, pixel-driven as "R" smears: the projection of u
 // along every ray of view iw into q[0..Np], each pixel inside the disc
-// shared between the two rays beside it; and its exact transpose, row iy of
-// u gaining from the rays' values r[0..Np] what the pixels gave them.
+// shared between the two rays beside it; and its exact transpose, the
+// pixels of image row iy inside the disc, v[ix], gaining from the rays'
+// values r[0..Np] what they gave them.
 void projectPixels(const IterativeImage &u, int iw, double *q);
-void smearPixels(IterativeImage &u, int iw, int iy, const double *r);
+void smearPixels(int iw, int iy, const double *r, double *v);
 // The rays' lengths in the disc, L[ip] for ip = 0..Np: the projection of
 // the image that is 1 at every pixel inside it.
 const double *rayLengths(int iw);

@@ -23,6 +23,9 @@ const ImagingChoice *current_imaging = &imaging_table[0];
 
 EmissionCounts emission;
 
+// Water's attenuation at 511 keV per unit: 0.096/cm times 5 cm.
+static const double kWaterPerUnit = 0.48;
+
 // Ray ip of row iw of the current scanner: a parallel ray, or a fan's.
 static Ray scanRay(int iw, int ip) {
     if (!current_scanner->fan) return ray(iw, ip);
@@ -30,7 +33,9 @@ static Ray scanRay(int iw, int ip) {
     return rayThrough(cos(theta), sin(theta), kSourceRadius * sin(gamma));
 }
 
-std::vector<double> waterIntegrals(void) {
+// The line integrals of water over the object's support for every ray of
+// the current scanner, [iw * (Np + 1) + ip] (0 in views left out).
+static std::vector<double> waterIntegrals(void) {
     const int rows = sinogramRows(), n = Np + 1;
     std::vector<double> mu((size_t)rows * n, 0.0);
     computeRowsInOrder(

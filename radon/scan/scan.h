@@ -134,9 +134,6 @@ extern const std::span<const ImagingChoice> imaging_choices;
 extern const ImagingChoice *current_imaging; // X-ray transmission at start
 inline bool emissionImaging(void) { return current_imaging->counts != 0; }
 
-// Water's attenuation at 511 keV per unit: 0.096/cm times 5 cm.
-const double kWaterPerUnit = 0.48;
-
 // The counts of the last emission scan, ray (iw, ip) at [iw * (Np + 1) + ip].
 struct EmissionCounts {
     uint64_t scan = 0;            // the scan, as currentScan() numbers it
@@ -150,9 +147,6 @@ extern EmissionCounts emission;
 // The ideal line integrals of scan `scan` in rdn become counts (kept in
 // `emission`), and rdn the corrected line integrals y / w.
 void countEmission(uint64_t scan);
-// The line integrals of water over the object's support for every ray of
-// the current scanner, [iw * (Np + 1) + ip] (0 in views left out).
-std::vector<double> waterIntegrals(void);
 
 // ---------------------------------------------------------------- the scanner (fan.cpp)
 // Parallel rays (the first generation), or one source turning on a circle

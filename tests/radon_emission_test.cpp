@@ -121,7 +121,9 @@ TEST_F(Emission, TheSmearingIsTheTransposeOfTheProjection) {
             for (int iy = 0; iy < height; iy++)
                 for (int ix = discRuns()[iy].first; ix < discRuns()[iy].end; ix++) one.row(iy)[ix] = 1.0;
             projectPixels(one, iw, q.data());
-            if (!scanner) EXPECT_NEAR(q[Np / 2], 6.0, 0.1);
+            if (!scanner) {
+                EXPECT_NEAR(q[Np / 2], 6.0, 0.1);
+            }
         }
     }
 }

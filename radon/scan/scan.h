@@ -181,6 +181,9 @@ int fanViews(const ScannerChoice *scanner);
 int sinogramRows(void);
 // The fan-beam scan into rdn, animated: the set-up at half scale (window only).
 void fanScan(void);
+// The emission scan's views with the arc lit by the counts (in batch mode
+// the last one's only).
+void drawFanCounts(void);
 // The fan sinogram of scan `scan` into rdn; with `draw`, each view's frame
 // (in batch mode the last one's only).
 void fanScanRows(uint64_t scan, bool draw);

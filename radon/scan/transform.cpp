@@ -56,9 +56,6 @@ VECTOR_CLONES static void sumRays(const RayGroup &g, int lo, int hi, double sums
     for (int k = 0; k < kRays; k++) sums[k] = sum[k];
 }
 
-// The grey of a detector cell whose ray's samples add up to sum.
-static double integralGrey(double sum) { return 1.1 - exp(-0.3 * sum * dl); }
-
 // The ray's source dot and its detector cell, lit in grey `grey`.
 static void drawRayEnds(const Ray &r, double grey) {
     if (!shown(r)) return;
@@ -114,9 +111,13 @@ static void scanRows(uint64_t scan, bool draw) {
         });
 }
 
-// The parallel emission scan shown view by view, each detector cell lit by
-// its count over the largest.
+// The emission scan shown view by view, each detector cell lit by its
+// count over the largest (a fan's in fan.cpp).
 static void drawCountRows(void) {
+    if (current_scanner->fan) {
+        drawFanCounts();
+        return;
+    }
     double most = 1;
     for (double y : emission.counts) most = std::max(most, y);
     SetDoubleBuffer(1);
@@ -135,7 +136,7 @@ static void countIfEmission(bool say) {
     if (!emissionImaging()) return;
     countEmission(rdn_scan - 1);
     if (!say) return;
-    if (!current_scanner->fan && !show_integral) drawCountRows();
+    if (!show_integral) drawCountRows();
     char status[100];
     std::snprintf(status, sizeof status, "Emission scan: %.0f counts in total", emission.total);
     Pause(status, 0);

@@ -60,6 +60,9 @@ static std::vector<double> waterIntegrals(void) {
 
 void countEmission(uint64_t scan) {
     const int rows = sinogramRows(), n = Np + 1;
+    // A half-turn's last row is its first seen from the other side: it
+    // counts no photons of its own.
+    const int views = current_scanner->fan ? rows : Nw;
     const size_t rays = (size_t)rows * n;
     std::vector<double> a(rays, 1.0);
     if (current_imaging->attenuated) {
@@ -68,7 +71,7 @@ void countEmission(uint64_t scan) {
     }
     // The expected counts s a g add up to the chosen total.
     double expected = 0;
-    for (int iw = 0; iw < rows; iw++)
+    for (int iw = 0; iw < views; iw++)
         for (int ip = 0; ip < n; ip++) expected = expected + a[(size_t)iw * n + ip] * rdn[iw][ip];
     const double s = expected > 0 ? current_imaging->counts / expected : 0;
     emission.scan = scan + 1;
@@ -77,8 +80,8 @@ void countEmission(uint64_t scan) {
     emission.counts.assign(rays, 0.0);
     emission.weights.assign(rays, 0.0);
     emission.rows.resize(rows);
-    for (int iw = 0; iw < rows; iw++) {
-        emission.rows[iw] = &emission.counts[(size_t)iw * n];
+    for (int iw = 0; iw < rows; iw++) emission.rows[iw] = &emission.counts[(size_t)iw * n];
+    for (int iw = 0; iw < views; iw++) {
         for (int ip = 0; ip < n; ip++) {
             const size_t i = (size_t)iw * n + ip;
             // Views left out hold 0, and count nothing.
@@ -92,5 +95,12 @@ void countEmission(uint64_t scan) {
             emission.total = emission.total + y;
             rdn[iw][ip] = w > 0 ? y / w : 0.0;
         }
+    }
+    if (views == rows || !viewMeasured(Nw)) return;
+    // Ray ip at 180 degrees is ray Np - ip at 0.
+    for (int ip = 0; ip < n; ip++) {
+        emission.counts[(size_t)Nw * n + ip] = emission.counts[Np - ip];
+        emission.weights[(size_t)Nw * n + ip] = emission.weights[Np - ip];
+        rdn[Nw][ip] = rdn[0][Np - ip];
     }
 }

@@ -176,6 +176,51 @@ static void BM_sartIteration(benchmark::State &state) {
     batch_mode = 0;
 }
 
+// Emission at 10^6 counts: one SART iteration, one MLEM iteration (both
+// commands, batch mode), then MLEM's update beside one OSEM iteration of 10
+// subsets (the updates alone), one after the other in each round, so that
+// all see the same load. The time is MLEM's command; the counters give the
+// others and the ratios.
+static void BM_emissionIterations(benchmark::State &state) {
+    prepare(state);
+    batch_mode = 1;
+    current_imaging = &imaging_choices[2];
+    current_subsets = &subsets_choices[0];
+    getRadon();
+    sartIteration();    // the ray lengths, once per grid
+    emissionIteration(); // the sensitivity, once per scan
+    IterativeImage mlem = uniformStart(), osem = uniformStart();
+    const IterativeImage whole = subsetSensitivity(0, 1);
+    std::vector<IterativeImage> parts;
+    for (int m = 0; m < 10; m++) parts.push_back(subsetSensitivity(m, 10));
+    using clock = std::chrono::steady_clock;
+    auto seconds = [](clock::time_point a, clock::time_point b) { return std::chrono::duration<double>(b - a).count(); };
+    double sart_s = 0, mlem_s = 0, update_s = 0, osem_s = 0;
+    for (auto _ : state) {
+        const auto t0 = clock::now();
+        sartIteration();
+        const auto t1 = clock::now();
+        emissionIteration();
+        const auto t2 = clock::now();
+        emissionUpdate(mlem, 0, 1, whole);
+        const auto t3 = clock::now();
+        for (int m = 0; m < 10; m++) emissionUpdate(osem, m, 10, parts[m]);
+        const auto t4 = clock::now();
+        sart_s += seconds(t0, t1);
+        mlem_s += seconds(t1, t2);
+        update_s += seconds(t2, t3);
+        osem_s += seconds(t3, t4);
+        state.SetIterationTime(seconds(t1, t2));
+    }
+    state.counters["sart_ms"] = benchmark::Counter(1000 * sart_s / state.iterations());
+    state.counters["mlem/sart"] = benchmark::Counter(mlem_s / sart_s);
+    state.counters["mlem_update_ms"] = benchmark::Counter(1000 * update_s / state.iterations());
+    state.counters["osem10_ms"] = benchmark::Counter(1000 * osem_s / state.iterations());
+    state.counters["osem10/mlem"] = benchmark::Counter(osem_s / update_s);
+    current_imaging = &imaging_choices[0];
+    batch_mode = 0;
+}
+
 // The ART demonstration's sweep from 0, without the window's frames.
 static void BM_artSweep(benchmark::State &state) {
     prepare(state);
@@ -311,6 +356,7 @@ BENCHMARK(BM_saveData)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPU
 
 BENCHMARK(BM_sartIteration)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_imageQuality)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_emissionIterations)->Arg(3)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(5);
 BENCHMARK(BM_artSweep)->Arg(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 // The fan beside the parallel rays on the finest grid, and the rebinning.
 BENCHMARK(BM_fanScan)->Arg(3)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2);

@@ -58,6 +58,19 @@ picture artifacts-metal-noise       "m {3104} R" PNG24
 picture sart-1      "{1001} I"
 picture sart-5      "{1001} I I I I I"
 picture convergence "{1001} I I I I I E"
+# Emission tomography: FBP at three counts, MLEM's iterations at 10^6
+# counts, OSEM beside them, the attenuation and its correction.
+picture emission-fbp-5       "{3703} R" PNG24
+picture emission-fbp-6       "{3702} R" PNG24
+picture emission-fbp-7       "{3701} R" PNG24
+picture emission-mlem-1      "{3702} L"
+picture emission-mlem-5      "{3702} LLLLL"
+picture emission-mlem-20     "{3702} LLLLLLLLLLLLLLLLLLLL"
+picture emission-mlem-100    "{3702} $(printf 'L%.0s' $(seq 100))"
+picture emission-osem-2      "{3702} {3713} LL"
+picture emission-convergence "{3703} $(printf 'L%.0s' $(seq 30)) E"
+picture emission-attenuated  "{3704} R" PNG24
+picture emission-corrected   "{3705} R" PNG24
 picture art         "{1001} A" PNG24
 # Image quality: the profile of the phantom, and the noise spectra (the
 # second screen of "M"; its first, the MTF, waits for Return: taken below).

@@ -104,6 +104,10 @@ static std::vector<MenuItem> beams = menuItems(beam_choices);
 Menu beammenu = {beams.data(), nullptr, 0, 0};
 static std::vector<MenuItem> scanners = menuItems(scanner_choices);
 Menu scannermenu = {scanners.data(), nullptr, 0, 0};
+static std::vector<MenuItem> imagings = menuItems(imaging_choices);
+static Menu imagingmenu = {imagings.data(), nullptr, 0, 0};
+static std::vector<MenuItem> subsets = menuItems(subsets_choices);
+static Menu subsetsmenu = {subsets.data(), nullptr, 0, 0};
 
 void refreshListMenus(void) {
     objs = menuItems(object_choices);
@@ -199,10 +203,18 @@ static const Command command_table[] = {
     {.place = MenuPlace::Centre, .key = '<', .id = 3801, .label = "Centre - 1/2 column", .run = [] { moveCentre(-0.5); }},
     {.place = MenuPlace::Centre, .key = '>', .id = 3802, .label = "Centre + 1/2 column", .run = [] { moveCentre(0.5); }},
     {.place = MenuPlace::Centre, .id = 3803, .label = "Centre as the file says", .run = centreAsFileSays},
+    {.place = MenuPlace::Lab, .key = 'u', .label = "Imaging", .help = "X-ray or emission",
+     .run = [] { chooseImaging(nextChoice(imaging_choices, current_imaging)); }, .submenu = &imagingmenu,
+     .choose = [](int id) { return chooseIn(imaging_choices, id, chooseImaging); }, .not_measured = simulated_fault},
     {.place = MenuPlace::Lab, .key = 'm', .id = 'm', .label = "Metal insert (toggle)",
      .help = "metal pins on or off", .run = toggleMetal, .not_measured = simulated_fault},
     {.place = MenuPlace::Lab, .key = 'I', .id = 'I', .label = "SART iteration", .help = "SART: one iteration",
      .run = sartIteration},
+    {.place = MenuPlace::Lab, .key = 'L', .id = 'L', .label = "MLEM iteration", .help = "MLEM: one iteration",
+     .run = emissionIteration},
+    {.place = MenuPlace::Lab, .key = 'U', .label = "Subsets", .help = "OSEM: next subsets",
+     .run = [] { chooseSubsets(nextChoice(subsets_choices, current_subsets)); }, .submenu = &subsetsmenu,
+     .choose = [](int id) { return chooseIn(subsets_choices, id, chooseSubsets); }},
     {.place = MenuPlace::Lab, .key = 'E', .id = 'E', .label = "Convergence plot", .help = "convergence plot",
      .run = convergencePlot},
     {.place = MenuPlace::Lab, .key = 'e', .id = 'e', .label = "Error picture", .help = "error picture",

@@ -8,6 +8,7 @@
 
 #include "scan/own_scan.h"
 #include "lab/lab.h"
+#include "window_map.h"
 
 // The plot's frame on the canvas, in pixels.
 static const int left = 64, right = 376, top = 56, bottom = 344;
@@ -19,7 +20,7 @@ static double fbpError(void) {
     return reconstructionError(backProjection());
 }
 
-static void drawPlot(const std::vector<double> &errors, double fbp_rms) {
+static void drawPlot(const std::vector<double> &errors, double fbp_rms, const char *method) {
     const int K = (int)errors.size();
     // Room for one more iteration on the right.
     const double x_step = std::max(1.0, roundStep(std::max(5, K + 1), 8));
@@ -66,10 +67,10 @@ static void drawPlot(const std::vector<double> &errors, double fbp_rms) {
     DrawLine(right - 196, top - 16, right - 176, top - 16);
     DrawString(right - 170, top - 11, label);
 
-    // SART: points joined by lines.
+    // The iterations: points joined by lines.
     SetColor(&green);
     DrawLine(right - 196, top - 30, right - 176, top - 30);
-    DrawString(right - 170, top - 25, "SART");
+    DrawString(right - 170, top - 25, method);
     for (int i = 1; i < K; i++) DrawLine(px(i), py(errors[i - 1]), px(i + 1), py(errors[i]));
     SetLineWidth(0);
     for (int i = 0; i < K; i++) FillRectangle(px(i + 1) - 2, py(errors[i]) - 2, px(i + 1) + 3, py(errors[i]) + 3);
@@ -83,18 +84,54 @@ static void drawPlot(const std::vector<double> &errors, double fbp_rms) {
     DrawString(right - 77, bottom + 40, number);
 }
 
+// The standard deviation of the last reconstruction in the uniform region:
+// the disk of radius 0.3 about (0, -1), inside the head's brain.
+static double uniformRegionNoise(void) {
+    const Reconstruction &r = last_reconstruction;
+    std::vector<double> values;
+    for (int iy = 0; iy < height; iy++) {
+        for (int ix = 0; ix < width; ix++) {
+            const double x = pixelX(ix), y = pixelY(iy) + 1;
+            if (x * x + y * y < 0.09 && r.inside[(size_t)iy * width + ix]) values.push_back(r.value[(size_t)iy * width + ix]);
+        }
+    }
+    double mean = 0, squares = 0;
+    for (double v : values) mean = mean + v;
+    mean = mean / (double)values.size();
+    for (double v : values) squares = squares + (v - mean) * (v - mean);
+    return sqrt(squares / (double)(values.size() - 1));
+}
+
 void convergencePlot(void) {
-    if (sartErrors().empty()) sartIteration();
-    const std::vector<double> errors = sartErrors();
+    // In emission the iterations are MLEM's or OSEM's, else SART's.
+    const bool emission = emissionImaging();
+    if (emission ? emissionErrors().empty() : sartErrors().empty()) emission ? emissionIteration() : sartIteration();
+    const std::vector<double> errors = emission ? emissionErrors() : sartErrors();
+    char method[40] = "SART";
+    if (emission && current_subsets->subsets == 1) std::snprintf(method, sizeof method, "MLEM");
+    else if (emission) std::snprintf(method, sizeof method, "OSEM, %d subsets", current_subsets->subsets);
+    // Measured before FBP's error, which leaves the last reconstruction alone.
+    const double noise = emission ? uniformRegionNoise() : 0;
     const double fbp_rms = fbpError();
     SetDoubleBuffer(1);
-    drawPlot(errors, fbp_rms);
+    drawPlot(errors, fbp_rms, method);
+    if (emission) {
+        // On the plot too, since the window's status line shows one line at a time.
+        char text[40];
+        std::snprintf(text, sizeof text, "noise SD %.4f", noise);
+        SetColoredGray(&C, 0.7);
+        DrawString(4, bottom + 40, text);
+    }
     FlushBuffer();
     notePlotOnScreen();
     SetDoubleBuffer(0);
     char status[100];
     const char *measure = measuredScan() ? "residual" : "RMS";
-    std::snprintf(status, sizeof status, "SART: %d iteration%s, %s %.4f; FBP: %s %.4f", (int)errors.size(),
+    std::snprintf(status, sizeof status, "%s: %d iteration%s, %s %.4f; FBP: %s %.4f",
+                  emission ? (current_subsets->subsets == 1 ? "MLEM" : "OSEM") : "SART", (int)errors.size(),
                   errors.size() == 1 ? "" : "s", measure, errors.back(), measure, fbp_rms);
+    Pause(status, 0);
+    if (!emission) return;
+    std::snprintf(status, sizeof status, "Noise SD in the uniform region: %.4f", noise);
     Pause(status, 0);
 }

@@ -82,9 +82,11 @@ static std::vector<std::string> settingsRows(void) {
         const std::vector<std::string> scan = wrapped("Scan: " + faults.substr(2), columns);
         rows.insert(rows.end(), scan.begin(), scan.end());
     }
-    std::snprintf(text, sizeof text, "Now: %dx%d, %s, %s%s, %s", Nw, Np, current_filter->label,
-                  current_noise->photons ? current_noise->label : "no noise", use_fft ? ", FFT" : "",
-                  current_scanner->label);
+    // Emission counts in place of the X-ray noise.
+    const char *noise = current_noise->photons ? current_noise->label : "no noise";
+    if (emissionImaging()) noise = current_imaging->label;
+    std::snprintf(text, sizeof text, "Now: %dx%d, %s, %s%s, %s", Nw, Np, current_filter->label, noise,
+                  use_fft ? ", FFT" : "", current_scanner->label);
     const std::vector<std::string> now = wrapped(text, columns);
     rows.insert(rows.end(), now.begin(), now.end());
     return rows;

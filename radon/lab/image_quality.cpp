@@ -177,7 +177,8 @@ static void restoreTable(double **table, const std::vector<double> &values) {
 class SavedState {
   public:
     SavedState()
-        : object(head), metal(metal_insert), filter(current_filter), noise(current_noise), sinogram(copyTable(rdn)),
+        : object(head), metal(metal_insert), filter(current_filter), noise(current_noise), imaging(current_imaging),
+          sinogram(copyTable(rdn)),
           filtered(copyTable(fbp)), had_rdn(have_rdn), had_fbp(have_fbp), scan(rdn_scan), filtered_scan(fbp_scan),
           filtered_with(fbp_filter), filtered_by_fft(fbp_by_fft) {}
     ~SavedState() {
@@ -185,6 +186,7 @@ class SavedState {
         metal_insert = metal;
         current_filter = filter;
         current_noise = noise;
+        current_imaging = imaging;
         restoreTable(rdn, sinogram);
         restoreTable(fbp, filtered);
         have_rdn = had_rdn;
@@ -202,6 +204,7 @@ class SavedState {
     bool metal;
     const FilterChoice *filter;
     const NoiseChoice *noise;
+    const ImagingChoice *imaging;
     std::vector<double> sinogram, filtered;
     int had_rdn, had_fbp;
     uint64_t scan, filtered_scan;
@@ -236,6 +239,8 @@ ImageQuality measureImageQuality(void) {
     const int photons = measuredPhotons();
     head = head1;
     metal_insert = false;
+    // The filters are measured on X-ray scans, with X-ray noise.
+    current_imaging = &imaging_choices[0];
     // The first scan from the seed, once without noise and once with it,
     // each filtered with every filter.
     current_noise = &noise_choices[0];

@@ -18,7 +18,15 @@ void chooseFilter(const FilterChoice *filter) {
     settingStatus(status);
 }
 
+// Emission has no X-ray tube, detector gain or metal to set: the keys say
+// so and change nothing.
+static bool refusedInEmission(void) {
+    if (emissionImaging()) Pause("Emission counts carry their own noise: no change", 0);
+    return emissionImaging();
+}
+
 void chooseNoise(const NoiseChoice *noise) {
+    if (refusedInEmission()) return;
     char status[100];
     current_noise = noise;
     have_rdn = 0;
@@ -40,15 +48,28 @@ static void chooseScanSetting(const Choice *&current, const Choice *choice, cons
 }
 
 void chooseViews(const ViewsChoice *views) { chooseScanSetting(current_views, views, "Views"); }
-void chooseDetector(const DetectorChoice *detector) { chooseScanSetting(current_detector, detector, "Detector"); }
-void chooseBeam(const BeamChoice *beam) { chooseScanSetting(current_beam, beam, "Beam"); }
+void chooseDetector(const DetectorChoice *detector) {
+    if (!refusedInEmission()) chooseScanSetting(current_detector, detector, "Detector");
+}
+void chooseBeam(const BeamChoice *beam) {
+    if (!refusedInEmission()) chooseScanSetting(current_beam, beam, "Beam");
+}
 void chooseScanner(const ScannerChoice *scanner) { chooseScanSetting(current_scanner, scanner, "Scanner"); }
+void chooseImaging(const ImagingChoice *imaging) { chooseScanSetting(current_imaging, imaging, "Imaging"); }
+
+void chooseSubsets(const SubsetsChoice *subsets) {
+    char status[100];
+    current_subsets = subsets;
+    std::snprintf(status, sizeof status, "Subsets: %s", subsets->label);
+    settingStatus(status);
+}
 
 void useParallelBeam(void) {
     if (current_scanner->fan) chooseScanner(&scanner_choices[0]);
 }
 
 void toggleMetal(void) {
+    if (refusedInEmission()) return;
     metal_insert = !metal_insert;
     have_rdn = 0;
     have_fbp = 0;
@@ -82,8 +103,14 @@ void showSinograms(void) {
     char status[100];
     if (!have_rdn) getRadon();
     SetDoubleBuffer(1);
-    drawSinogramTable(rdn, sinogramRows(), false);
-    Pause("Sinogram. Hit Return to Continue.", 1);
+    // Emission shows what was counted.
+    if (emissionImaging()) {
+        drawSinogramTable(emission.rows.data(), sinogramRows(), false);
+        Pause("Counts. Hit Return to Continue.", 1);
+    } else {
+        drawSinogramTable(rdn, sinogramRows(), false);
+        Pause("Sinogram. Hit Return to Continue.", 1);
+    }
 
     // As "R" filters: fbp may be of an earlier scan, or of the other path (the demonstrations filter directly).
     filterUnlessCurrent();
@@ -160,7 +187,9 @@ void saveData(void) {
         if (!writeDataFile(name, content)) return;
         saved += (saved.empty() ? ": " : ", ") + std::string(what);
     };
-    save("sinogram", csvTable(sinogramRows(), Np + 1, [](int iw, int ip) { return rdn[iw][ip]; }));
+    // Emission's sinogram file holds the counts.
+    double **sinogram = emissionImaging() ? emission.rows.data() : rdn;
+    save("sinogram", csvTable(sinogramRows(), Np + 1, [sinogram](int iw, int ip) { return sinogram[iw][ip]; }));
     if (filteredIsCurrent(use_fft))
         save("filtered", csvTable(sinogramRows(), Np + 1, [](int iw, int ip) { return fbp[iw][ip]; }));
     if (reconstructionIsCurrent()) {

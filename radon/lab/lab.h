@@ -20,6 +20,11 @@ void chooseViews(const ViewsChoice *views);
 void chooseDetector(const DetectorChoice *detector);
 void chooseBeam(const BeamChoice *beam);
 void chooseScanner(const ScannerChoice *scanner);
+// X-ray transmission or emission; in emission the noise, detector, beam and
+// metal refuse to change.
+void chooseImaging(const ImagingChoice *imaging);
+// The subsets of OSEM; the iterations start again from the uniform picture.
+void chooseSubsets(const SubsetsChoice *subsets);
 // Before a command about the parallel geometry: a fan scanner gives way to
 // "Parallel beam", with its status line.
 void useParallelBeam(void);

@@ -25,6 +25,8 @@ void startAfresh(void) {
     current_detector = &detector_choices[0];
     current_beam = &beam_choices[0];
     current_scanner = &scanner_choices[0];
+    current_imaging = &imaging_choices[0];
+    current_subsets = &subsets_choices[0];
     metal_insert = false;
     // Scans are numbered from the start again, so that each draws the same noise.
     scan_count = 0;
@@ -34,6 +36,7 @@ void startAfresh(void) {
     fbp_by_fft = 0;
     last_reconstruction = Reconstruction();
     forgetIterations();
+    forgetEmissionIterations();
     drawHead();
     if (measuredScan()) selectOwnScan();
 }

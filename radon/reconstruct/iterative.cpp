@@ -159,6 +159,53 @@ void projectRays(const IterativeImage &u, int iw, int first, int end, double *q)
     for (; ip < end; ip++) projectParallel<1>(u.values.data(), u.stride, iw, ip, &q[ip - first]);
 }
 
+// ---------------------------------------------------------------- a matched pair
+
+// The pixel-driven projection and its transpose: pixel j meets the ray at
+// detector position p = k + f in the share (1 - f) for ray k and f for ray
+// k + 1, of weight its area over the rays' spacing where it lies (dp, or a
+// fan's L dgamma), so that the sums are line integrals. The same shares in
+// both directions make the one the exact transpose of the other.
+template <class Share>
+static void pixelShares(int iw, int iy, Share share) {
+    const double h = (xmax + xmax) / width, area = h * h, y = pixelY(iy);
+    const DiscRun run = discRuns()[iy];
+    if (current_scanner->fan) {
+        const double c = cos(iw * dw), s = sin(iw * dw), dgamma = fanStep();
+        for (int ix = run.first; ix < run.end; ix++) {
+            double inverse_L2;
+            const double p = fanDetectorPosition(c, s, dgamma, pixelX(ix), y, &inverse_L2);
+            const int k = (int)p;
+            share(ix, k, p - k, area * sqrt(inverse_L2) / dgamma);
+        }
+        return;
+    }
+    const double weight = area / dp;
+    for (int ix = run.first; ix < run.end; ix++) {
+        const double p = detectorPosition(iw, pixelX(ix), y);
+        const int k = (int)p;
+        share(ix, k, p - k, weight);
+    }
+}
+
+void projectPixels(const IterativeImage &u, int iw, double *q) {
+    std::fill(q, q + Np + 1, 0.0);
+    for (int iy = 0; iy < height; iy++) {
+        const double *v = u.row(iy);
+        pixelShares(iw, iy, [&](int ix, int k, double f, double weight) {
+            const double a = weight * v[ix];
+            q[k] = q[k] + (1 - f) * a;
+            q[k + 1] = q[k + 1] + f * a;
+        });
+    }
+}
+
+void smearPixels(int iw, int iy, const double *r, double *v) {
+    pixelShares(iw, iy, [&](int ix, int k, double f, double weight) {
+        v[ix] = v[ix] + weight * ((1 - f) * r[k] + f * r[k + 1]);
+    });
+}
+
 // Work split into this many pieces for the two threads.
 const int kPieces = 16;
 

@@ -214,6 +214,13 @@ const std::vector<DiscRun> &discRuns(void);
 // 400 points along the ray, each read bilinearly between the four nearest
 // pixel centres, summed in order and times 6/400.
 void projectRays(const IterativeImage &u, int iw, int first, int end, double *q);
+// A matched pair for MLEM, pixel-driven as "R" smears: the projection of u
+// along every ray of view iw into q[0..Np], each pixel inside the disc
+// shared between the two rays beside it; and its exact transpose, the
+// pixels of image row iy inside the disc, v[ix], gaining from the rays'
+// values r[0..Np] what they gave them.
+void projectPixels(const IterativeImage &u, int iw, double *q);
+void smearPixels(int iw, int iy, const double *r, double *v);
 // The rays' lengths in the disc, L[ip] for ip = 0..Np: the projection of
 // the image that is 1 at every pixel inside it.
 const double *rayLengths(int iw);
@@ -241,5 +248,40 @@ void sartIteration(void);
 std::vector<double> sartErrors(void);
 // Forget the iterations so far, as at start (a lesson going back).
 void forgetIterations(void);
+
+// ---------------------------------------------------------------- emission: MLEM and OSEM (mlem.cpp)
+
+// How many subsets of the views OSEM updates after, one by one.
+struct SubsetsChoice {
+    const char *label;
+    int id;
+    int subsets; // 1: MLEM
+};
+extern const std::span<const SubsetsChoice> subsets_choices;
+extern const SubsetsChoice *current_subsets; // 1 subset (MLEM) at start
+
+// The measured views of subset m of S: views m, m + S, m + 2S, ... of the
+// Nw angles of a half-turn, or of a fan's views.
+std::vector<int> subsetViews(int m, int S);
+// The log-likelihood of the counts for the picture u: the sum over the
+// measured rays of y ln(w Au) - w Au.
+double logLikelihood(const IterativeImage &u);
+// One MLEM or OSEM update of u with the views of subset m of S on the
+// current emission counts, `sensitivity` the transpose of the projection of
+// that subset's weights w (from subsetSensitivity).
+void emissionUpdate(IterativeImage &u, int m, int S, const IterativeImage &sensitivity);
+// The transpose of the projection of the weights w of subset m of S.
+IterativeImage subsetSensitivity(int m, int S);
+// The picture MLEM starts from: uniform inside the disc, its projection's
+// expected counts adding up to the counts.
+IterativeImage uniformStart(void);
+
+// "L": one more MLEM (or OSEM) iteration on the emission counts, drawn
+// after each subset; from the uniform start when the scan or the subsets changed.
+void emissionIteration(void);
+// The RMS error after each of those iterations (empty when there is none).
+std::vector<double> emissionErrors(void);
+// Forget them, as at start (a lesson going back).
+void forgetEmissionIterations(void);
 
 #endif

@@ -59,9 +59,9 @@ static void drawLabel(double x, double y, const char *text) {
 }
 
 // View k: the object, the source's circle and the source, the edge rays and
-// every eighth ray, and the detector arc lit by the ideal integrals sums[j] dl,
+// every eighth ray, and the detector arc, element j in grey grey[j],
 // each named, and the scale said in the corner the circle leaves free.
-static void drawFanView(const std::vector<double> &object, int k, const double *sums) {
+static void drawFanView(const std::vector<double> &object, int k, const double *grey) {
     ClearCanvas();
     for (int iy = 0; iy < height / 2; iy++) {
         for (int ix = 0; ix < width / 2; ix++) {
@@ -95,7 +95,7 @@ static void drawFanView(const std::vector<double> &object, int k, const double *
     // A little wider than the elements' spacing on the arc, so they merge into a band.
     SetLineWidth((int)(1.04 * 9 * fanStep() * width / (4 * xmax) + 1.5));
     for (int j = 0; j <= Np; j++) {
-        SetColoredGray(&C, 1.1 - exp(-0.3 * sums[j] * dl));
+        SetColoredGray(&C, grey[j]);
         point(j, 8.8, &x0, &y0);
         point(j, 9.3, &x1, &y1);
         DrawLine(x0, y0, x1, y1);
@@ -121,14 +121,19 @@ static void drawFanView(const std::vector<double> &object, int k, const double *
 
 // ---------------------------------------------------------------- the scan
 
+// Without a window only the last view is drawn: the picture the window ends on.
+static int lastMeasuredView(int views) {
+    int last = views - 1;
+    while (last > 0 && !viewMeasured(last)) last--;
+    return last;
+}
+
 void fanScanRows(uint64_t scan, bool draw) {
     const int views = fanViews(current_scanner);
     const int rays = (Np + kRays) / kRays * kRays; // Np + 1, rounded up to whole groups
     std::vector<double> sums((size_t)views * rays);
     const std::vector<double> object = draw ? halfScaleObject() : std::vector<double>();
-    // Without a window only the last view is drawn: the picture the window ends on.
-    int last = views - 1;
-    while (last > 0 && !viewMeasured(last)) last--;
+    const int last = lastMeasuredView(views);
     // Views are independent: integrated on two threads, drawn in order.
     computeRowsInOrder(
         views,
@@ -151,14 +156,33 @@ void fanScanRows(uint64_t scan, bool draw) {
             measureRow(scan, k, rdn[k]);
         },
         [&](int k) {
-            if (draw && viewMeasured(k) && (!batch_mode || k == last)) drawFanView(object, k, &sums[(size_t)k * rays]);
+            if (!draw || !viewMeasured(k) || (batch_mode && k != last)) return;
+            std::vector<double> grey(Np + 1);
+            for (int j = 0; j <= Np; j++) grey[j] = integralGrey(sums[(size_t)k * rays + j]);
+            drawFanView(object, k, grey.data());
         });
+}
+
+void drawFanCounts(void) {
+    const int views = fanViews(current_scanner), last = lastMeasuredView(views);
+    const std::vector<double> object = halfScaleObject();
+    double most = 1;
+    for (double y : emission.counts) most = std::max(most, y);
+    std::vector<double> grey(Np + 1);
+    SetDoubleBuffer(1);
+    for (int k = 0; k < views; k++) {
+        if (!viewMeasured(k) || (batch_mode && k != last)) continue;
+        for (int j = 0; j <= Np; j++) grey[j] = 0.1 + emission.rows[k][j] / most;
+        drawFanView(object, k, grey.data());
+    }
+    SetDoubleBuffer(0);
 }
 
 void fanScan(void) {
     const uint64_t scan = scan_count++;
     SetDoubleBuffer(1);
-    fanScanRows(scan, true);
+    // Emission's counts need every ray before any can be shown.
+    fanScanRows(scan, !emissionImaging());
     have_rdn = 1;
     rdn_scan = scan + 1;
     SetDoubleBuffer(0);

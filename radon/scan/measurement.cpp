@@ -61,6 +61,8 @@ void measureRow(uint64_t scan, int iw, double *row) {
         std::fill(row, row + Np + 1, 0.0);
         return;
     }
+    // Emission counts its own photons, from the ideal line integrals (emission.cpp).
+    if (emissionImaging()) return;
     const bool noisy = current_noise->photons != 0, poly = current_beam->polychromatic;
     if (!noisy && !poly && current_detector->gain == 1) return;
     const int weak = weakDetector();

@@ -3,6 +3,7 @@
 #ifndef RADON_RAY_H
 #define RADON_RAY_H
 
+#include <cmath>
 #include <vector>
 
 #include "scan/scan.h"
@@ -21,6 +22,10 @@ inline Ray rayThrough(double c, double s, double xp) {
 
 // The parallel ray of angle iw at detector index ip.
 inline Ray ray(int iw, int ip) { return rayThrough(cn[iw], sn[iw], ip * dp - xmax); }
+
+// The grey of a detector cell in the scan's picture, for a ray whose
+// samples add up to sum: brighter for a longer path through the object.
+inline double integralGrey(double sum) { return 1.1 - exp(-0.3 * sum * dl); }
 
 // Rays are sampled in groups of neighbours, so that their sums can go in step.
 const int kRays = 8;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "radon.h"
 
@@ -115,6 +116,40 @@ double beamTransmission(double p);
 // the row is left as it is.
 void measureRow(uint64_t scan, int iw, double *row);
 
+// ---------------------------------------------------------------- emission (emission.cpp)
+// Emission tomography: the object is a tracer's activity, and each ray
+// counts the photons emitted along it, y ~ Poisson(s a g) for the line
+// integral g, a = exp(-(line integral of water over the object's support))
+// when the photons are attenuated, the scale s making the expected counts
+// add up to the chosen total. The sinogram then holds the corrected line
+// integrals y / w, w = s a (a = 1 when the attenuation is not corrected),
+// which every reconstruction reads; the counts themselves are kept here.
+
+struct ImagingChoice {
+    const char *label;
+    int id;
+    int counts;      // the scan's expected total; 0: X-ray transmission
+    bool attenuated; // the photons are attenuated on their way out
+    bool corrected;  // ... and the reconstruction takes that into account
+};
+extern const std::span<const ImagingChoice> imaging_choices;
+extern const ImagingChoice *current_imaging; // X-ray transmission at start
+inline bool emissionImaging(void) { return current_imaging->counts != 0; }
+
+// The counts of the last emission scan, ray (iw, ip) at [iw * (Np + 1) + ip].
+struct EmissionCounts {
+    uint64_t scan = 0;            // the scan, as currentScan() numbers it
+    double scale = 0;             // s
+    double total = 0;             // the sum of the counts
+    std::vector<double> counts;   // y, whole numbers; 0 in views left out
+    std::vector<double> weights;  // w = s a
+    std::vector<double *> rows;   // the counts' rows, a table as rdn is
+};
+extern EmissionCounts emission;
+// The ideal line integrals of scan `scan` in rdn become counts (kept in
+// `emission`), and rdn the corrected line integrals y / w.
+void countEmission(uint64_t scan);
+
 // ---------------------------------------------------------------- the scanner (fan.cpp)
 // Parallel rays (the first generation), or one source turning on a circle
 // with a fan of rays to a curved detector, over a full turn or over half a
@@ -148,6 +183,9 @@ int fanViews(const ScannerChoice *scanner);
 int sinogramRows(void);
 // The fan-beam scan into rdn, animated: the set-up at half scale (window only).
 void fanScan(void);
+// The emission scan's views with the arc lit by the counts (in batch mode
+// the last one's only).
+void drawFanCounts(void);
 // The fan sinogram of scan `scan` into rdn; with `draw`, each view's frame
 // (in batch mode the last one's only).
 void fanScanRows(uint64_t scan, bool draw);

@@ -3,6 +3,7 @@
 // The ideal line integrals go through the measurement (measurement.cpp).
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 #include "scan/objects.h"
@@ -56,12 +57,12 @@ VECTOR_CLONES static void sumRays(const RayGroup &g, int lo, int hi, double sums
     for (int k = 0; k < kRays; k++) sums[k] = sum[k];
 }
 
-// The ray's source dot and its detector cell, lit by the ray's integral.
-static void drawRayEnds(const Ray &r, double sum) {
+// The ray's source dot and its detector cell, lit in grey `grey`.
+static void drawRayEnds(const Ray &r, double grey) {
     if (!shown(r)) return;
     SetColoredGray(&C, 0.8);
     DrawPoint(windowX(0.97 * r.x0 + 0.03 * r.x1), windowY(0.97 * r.y0 + 0.03 * r.y1));
-    SetColoredGray(&C, 1.1 - exp(-0.3 * sum * dl));
+    SetColoredGray(&C, grey);
     // A little wider than the detector spacing, so the cells merge into a band.
     SetLineWidth((int)(0.52 * dp * width / xmax + 1.5));
     DrawLine(windowX(0.08 * r.x0 + 0.92 * r.x1), windowY(0.08 * r.y0 + 0.92 * r.y1),
@@ -106,7 +107,7 @@ static void scanRows(uint64_t scan, bool draw) {
             // Views left out are skipped; the detector band shows the ideal integrals.
             if (!draw || !viewMeasured(iw)) return;
             ClearCanvas();
-            for (int ip = 0; ip <= Np; ip++) drawRayEnds(ray(iw, ip), sums[(size_t)iw * rays + ip]);
+            for (int ip = 0; ip <= Np; ip++) drawRayEnds(ray(iw, ip), integralGrey(sums[(size_t)iw * rays + ip]));
             FlushBuffer();
         });
 }
@@ -128,6 +129,37 @@ static void measuredRows(void) {
     }
 }
 
+// The emission scan shown view by view, each detector cell lit by its
+// count over the largest (a fan's in fan.cpp).
+static void drawCountRows(void) {
+    if (current_scanner->fan) {
+        drawFanCounts();
+        return;
+    }
+    double most = 1;
+    for (double y : emission.counts) most = std::max(most, y);
+    SetDoubleBuffer(1);
+    for (int iw = 0; iw <= Nw; iw++) {
+        if (!viewMeasured(iw)) continue;
+        ClearCanvas();
+        for (int ip = 0; ip <= Np; ip++) drawRayEnds(ray(iw, ip), 0.1 + emission.rows[iw][ip] / most);
+        FlushBuffer();
+    }
+    SetDoubleBuffer(0);
+}
+
+// An emission scan counts its photons once the line integrals are in;
+// with `say`, the parallel scan's counts are shown and their total.
+static void countIfEmission(bool say) {
+    if (!emissionImaging()) return;
+    countEmission(rdn_scan - 1);
+    if (!say) return;
+    if (!show_integral) drawCountRows();
+    char status[100];
+    std::snprintf(status, sizeof status, "Emission scan: %.0f counts in total", emission.total);
+    Pause(status, 0);
+}
+
 void getRadon(void) {
     if (measuredScan()) {
         const uint64_t scan = scan_count++;
@@ -140,6 +172,7 @@ void getRadon(void) {
     }
     if (current_scanner->fan) {
         fanScan();
+        countIfEmission(true);
         return;
     }
     const uint64_t scan = scan_count++;
@@ -172,18 +205,20 @@ void getRadon(void) {
                     }
                 }
                 rdn[iw][ip] = sum * dl;
-                drawRayEnds(r, sum);
+                drawRayEnds(r, integralGrey(sum));
             }
             measureRow(scan, iw, rdn[iw]);
             if (iw == 0) Pause("Hit Return to Continue.", 1);
             FlushBuffer();
         }
     } else {
-        scanRows(scan, true);
+        // Emission's counts need every ray before any can be shown.
+        scanRows(scan, !emissionImaging());
     }
     have_rdn = 1;
     rdn_scan = scan + 1;
     SetDoubleBuffer(0);
+    countIfEmission(true);
 }
 
 void measureSinogram(uint64_t scan) {
@@ -192,6 +227,7 @@ void measureSinogram(uint64_t scan) {
     else scanRows(scan, false);
     have_rdn = 1;
     rdn_scan = scan + 1;
+    countIfEmission(false);
 }
 
 void showIntegral(void) {

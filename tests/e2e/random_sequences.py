@@ -35,15 +35,17 @@ import time
 
 def command_keys():
     """Every key of the program's command table but "q" (which ends a run), and
-    those of them without a menu id (the lists' keys)."""
+    the menu id of each that has one: mostly the key's own code, a number of
+    its own for some (the lists' keys have none)."""
     table = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "radon", "app", "commands.cpp")
     with open(table, encoding="utf-8") as f:
-        rows = re.findall(r"\.key = '(.)'(, \.id = )?", f.read())
+        rows = re.findall(r"\.key = '(.)'(?:, \.id = ('.'|\d+))?", f.read())
     keys = bytes(ord(key) for key, _ in rows if key != "q")
-    return keys, bytes(ord(key) for key, has_id in rows if not has_id)
+    ids = {ord(key): (ord(key) if menu_id.startswith("'") else int(menu_id)) for key, menu_id in rows if menu_id}
+    return keys, ids
 
 
-KEYS, KEYS_WITHOUT_ID = command_keys()
+KEYS, MENU_IDS = command_keys()
 # Short enough that a thousand sequences with SART, ART and the convergence
 # plot among the keys take no longer than before they were.
 MAX_STEPS = 5
@@ -96,7 +98,7 @@ def step(rng, grid, new_grid):
     kind = "grid" if new_grid else rng.choices(kinds, weights=[30, 6, 8, 8, 8, 24, 6])[0]
     if kind in ("key", "key_id"):
         key = rng.choices(KEYS, weights=KEY_WEIGHTS)[0]
-        return (bytes([key]) if kind == "key" or key in KEYS_WITHOUT_ID else b"{%d}" % key), grid
+        return (bytes([key]) if kind == "key" or key not in MENU_IDS else b"{%d}" % MENU_IDS[key]), grid
     if kind == "grid":
         grid = rng.choices(list(GRID_WEIGHTS), weights=list(GRID_WEIGHTS.values()))[0]
         return b"{%d}" % grid, grid

@@ -198,11 +198,6 @@ bool saveScreens(const Lesson &lesson, const std::string &dir, std::vector<std::
     return !watch.failed;
 }
 
-bool endsWith(const std::string &s, const char *suffix) {
-    const size_t n = std::strlen(suffix);
-    return s.size() > n && s.compare(s.size() - n, n, suffix) == 0;
-}
-
 } // namespace
 
 int writeHandout(const Lesson &lesson, const std::string &target) {

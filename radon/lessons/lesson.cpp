@@ -211,11 +211,12 @@ bool readLesson(const std::string &path, Lesson *lesson, std::string *error) {
 }
 
 bool isLessonFileName(const std::string &path) {
-    auto endsWith = [&](const char *suffix) {
-        const size_t n = std::strlen(suffix);
-        return path.size() > n && path.compare(path.size() - n, n, suffix) == 0;
-    };
-    return endsWith(".md") || endsWith(".txt");
+    return endsWith(path, ".md") || endsWith(path, ".txt");
+}
+
+bool endsWith(const std::string &name, const char *suffix) {
+    const size_t n = std::strlen(suffix);
+    return name.size() > n && name.compare(name.size() - n, n, suffix) == 0;
 }
 
 std::string latin1(const std::string &utf8) {

@@ -47,6 +47,8 @@ bool readLesson(const std::string &path, Lesson *lesson, std::string *error);
 const Lesson &ctCourse(void);
 // Whether a file's name marks it as a lesson: it ends in ".md" or ".txt".
 bool isLessonFileName(const std::string &path);
+// Whether `name` ends in `suffix` and is longer than it.
+bool endsWith(const std::string &name, const char *suffix);
 // UTF-8 text in the window's font, ISO 8859-1: other characters become "?".
 std::string latin1(const std::string &utf8);
 

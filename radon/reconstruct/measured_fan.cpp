@@ -18,20 +18,11 @@ static const double pi = 3.141592653589793;
 
 namespace {
 
-struct FanScan {
+struct FanScan : FanGeometry {
     const OwnScan &s;
-    double R, D, pitch, step, sign, first, turn;
-    bool flat;
-    explicit FanScan(const OwnScan &scan)
-        : s(scan), R(scan.file.source_to_axis), D(scan.file.source_to_detector),
-          pitch(scan.file.pitch * scan.binning), step(scan.file.angle_step * pi / 180),
-          sign(scan.file.clockwise ? -1 : 1), first(scan.file.first_angle * pi / 180), turn(scan.views * step),
-          flat(scan.file.geometry == ScanGeometry::fan_flat) {}
-    // Column c's fan angle.
-    double gamma(double c) const {
-        const double u = (c - s.centre) * pitch;
-        return flat ? std::atan(u / D) : u / D;
-    }
+    double turn;
+    explicit FanScan(const OwnScan &scan) : FanGeometry(scan), s(scan), turn(scan.views * step) {}
+    double gamma(double c) const { return FanGeometry::gamma(c, s.centre); }
     // How much the view at b (radians from the first) counts: 1, falling to
     // 0 towards the ends of a scan short of a full turn over the views
     // beyond half a turn, so that the weights change smoothly.
@@ -85,7 +76,7 @@ Reconstruction measuredFanReconstruction(void) {
     }
     std::vector<double> cb(s.views), sb(s.views);
     for (int k = 0; k < s.views; k++) {
-        const double beta = fan.sign * (fan.first + k * fan.step);
+        const double beta = fan.beta(k);
         cb[k] = std::cos(beta);
         sb[k] = std::sin(beta);
     }

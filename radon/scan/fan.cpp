@@ -3,10 +3,12 @@
 // scale so that the turning source and its fan are in the window.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "parallel_rows.h"
+#include "scan/own_scan.h"
 #include "scan/ray.h"
 #include "scan/scan.h"
 
@@ -30,9 +32,22 @@ int sinogramRows(void) { return current_scanner->fan ? fanViews(current_scanner)
 
 // ---------------------------------------------------------------- the animation
 
-// World units on the window at half scale: [-2 xmax, 2 xmax] fills it.
-static double halfX(double x) { return width * 0.5 * (x / (2 * xmax) + 1); }
-static double halfY(double y) { return height * 0.5 * (1 - y / (2 * ymax)); }
+// What a view shows, in world units: the source on its circle at angle
+// beta, and detector element j at distance reach[j] from the source on the
+// ray of fan angle gamma[j], the band `depth` deep; drawn at 1/scale.
+struct FanSetup {
+    double source_radius, beta;
+    std::vector<double> gamma, reach;
+    double depth;
+    int scale;
+    int band_width; // pixels: a little wider than the elements' spacing, so they merge into a band
+    int ray_every;  // every so many rays are drawn, and the last
+    int middle;     // the element the label "detector" goes beside
+};
+
+// World units on the window at 1/scale: [-scale xmax, scale xmax] fills it.
+static double scaledX(double x, int scale) { return width * 0.5 * (x / (scale * xmax) + 1); }
+static double scaledY(double y, int scale) { return height * 0.5 * (1 - y / (scale * ymax)); }
 
 // The object as "h" draws it, every second pixel, for the middle of the window.
 static std::vector<double> halfScaleObject(void) {
@@ -58,65 +73,118 @@ static void drawLabel(double x, double y, const char *text) {
     DrawString(left, bottom, text);
 }
 
-// View k: the object, the source's circle and the source, the edge rays and
-// every eighth ray, and the detector arc, element j in grey grey[j],
+// A circle of radius r about the centre, as 120 chords.
+static void drawCircle(double r, int scale) {
+    const int sides = 120;
+    for (int i = 0; i < sides; i++) {
+        const double a = 2 * 3.141592653589793 * i / sides, b = 2 * 3.141592653589793 * (i + 1) / sides;
+        DrawLine(scaledX(r * cos(a), scale), scaledY(r * sin(a), scale), scaledX(r * cos(b), scale),
+                 scaledY(r * sin(b), scale));
+    }
+}
+
+// One view: the object (at half scale; without one, the circle the
+// pictures show), the source's circle and the source, the edge rays and
+// every ray_every-th ray, and the detector, element j in grey grey[j],
 // each named, and the scale said in the corner the circle leaves free.
-static void drawFanView(const std::vector<double> &object, int k, const double *grey) {
+static void drawFanView(const FanSetup &setup, const std::vector<double> &object, const double *grey) {
+    const int scale = setup.scale, elements = (int)setup.gamma.size();
     ClearCanvas();
-    for (int iy = 0; iy < height / 2; iy++) {
+    for (int iy = 0; iy < height / 2 && !object.empty(); iy++) {
         for (int ix = 0; ix < width / 2; ix++) {
             SetColoredGray(&C, object[(size_t)iy * (width / 2) + ix]);
             DrawPoint(width / 4 + ix, height / 4 + iy);
         }
     }
-    const double D = kSourceRadius, beta = k * dw;
+    const double D = setup.source_radius, beta = setup.beta;
     const double sx = D * sin(beta), sy = -D * cos(beta);
     SetLineWidth(0);
-    SetColoredGray(&C, 0.25);
-    const int sides = 120;
-    for (int i = 0; i < sides; i++) {
-        const double a = 2 * 3.141592653589793 * i / sides, b = 2 * 3.141592653589793 * (i + 1) / sides;
-        DrawLine(halfX(D * cos(a)), halfY(D * sin(a)), halfX(D * cos(b)), halfY(D * sin(b)));
+    if (object.empty()) {
+        SetColoredGray(&C, 0.35);
+        drawCircle(xmax, scale);
     }
+    SetColoredGray(&C, 0.25);
+    drawCircle(D, scale);
     // The direction of ray j from the source: that of the parallel ray of its theta.
     auto point = [&](int j, double r, double *x, double *y) {
-        const double theta = beta - fanAngle(j);
-        *x = halfX(sx - r * sin(theta));
-        *y = halfY(sy + r * cos(theta));
+        const double theta = beta - setup.gamma[j];
+        *x = scaledX(sx - r * sin(theta), scale);
+        *y = scaledY(sy + r * cos(theta), scale);
     };
     double x0, y0, x1, y1;
     SetColoredGray(&C, 0.45);
-    for (int j = 0; j <= Np; j++) {
-        if (j % 8 != 0 && j != Np) continue;
+    for (int j = 0; j < elements; j++) {
+        if (j % setup.ray_every != 0 && j != elements - 1) continue;
         point(j, 0, &x0, &y0);
-        point(j, 8.8, &x1, &y1);
+        point(j, setup.reach[j], &x1, &y1);
         DrawLine(x0, y0, x1, y1);
     }
-    // A little wider than the elements' spacing on the arc, so they merge into a band.
-    SetLineWidth((int)(1.04 * 9 * fanStep() * width / (4 * xmax) + 1.5));
-    for (int j = 0; j <= Np; j++) {
+    SetLineWidth(setup.band_width);
+    for (int j = 0; j < elements; j++) {
         SetColoredGray(&C, grey[j]);
-        point(j, 8.8, &x0, &y0);
-        point(j, 9.3, &x1, &y1);
+        point(j, setup.reach[j], &x0, &y0);
+        point(j, setup.reach[j] + setup.depth, &x1, &y1);
         DrawLine(x0, y0, x1, y1);
     }
     SetLineWidth(0);
     // On the window: u from the source towards the centre, t along the
-    // source's path. "detector" lies beyond the arc's middle, "source"
+    // source's path. "detector" lies beyond the detector's middle, "source"
     // beside the dot where it has been, away from the fan.
     const double ux = -sin(beta), uy = -cos(beta), tx = cos(beta), ty = -sin(beta);
-    point(Np / 2, 9.3, &x0, &y0);
+    point(setup.middle, setup.reach[setup.middle] + setup.depth, &x0, &y0);
     const double detector_gap = fabs(ux) * 28 + fabs(uy) * 7 + 4, source_gap = fabs(tx) * 21 + fabs(ty) * 7 + 8;
     drawLabel(x0 + ux * detector_gap, y0 + uy * detector_gap, "detector");
-    drawLabel(halfX(sx) - tx * source_gap, halfY(sy) - ty * source_gap, "source");
+    drawLabel(scaledX(sx, scale) - tx * source_gap, scaledY(sy, scale) - ty * source_gap, "source");
     SetColoredGray(&C, 0.6);
+    char scale_text[20];
+    if (scale == 2) std::snprintf(scale_text, sizeof scale_text, "half scale");
+    else std::snprintf(scale_text, sizeof scale_text, "1/%d scale", scale);
     DrawString(4, height - 18, "drawn at");
-    DrawString(4, height - 3, "half scale");
+    DrawString(4, height - 3, scale_text);
     // Whole where the circle meets the window's edge.
-    const double dot_x = std::clamp(halfX(sx), 4.0, width - 5.0), dot_y = std::clamp(halfY(sy), 4.0, height - 5.0);
+    const double dot_x = std::clamp(scaledX(sx, scale), 4.0, width - 5.0),
+                 dot_y = std::clamp(scaledY(sy, scale), 4.0, height - 5.0);
     SetColoredGray(&C, 1.0);
     FillRectangle(dot_x - 4, dot_y - 4, dot_x + 5, dot_y + 5);
     FlushBuffer();
+}
+
+// The program's own fan at view k, at half scale: the detector an arc
+// 8.8 from the source.
+static FanSetup ownFan(int k) {
+    FanSetup setup = {.source_radius = kSourceRadius, .beta = k * dw, .gamma = std::vector<double>(Np + 1),
+                      .reach = std::vector<double>(Np + 1, 8.8), .depth = 0.5, .scale = 2,
+                      .band_width = (int)(1.04 * 9 * fanStep() * width / (4 * xmax) + 1.5), .ray_every = 8,
+                      .middle = Np / 2};
+    for (int j = 0; j <= Np; j++) setup.gamma[j] = fanAngle(j);
+    return setup;
+}
+
+// A measured fan at view k, at the largest scale that keeps the source's
+// circle and the detector in the window.
+static FanSetup measuredFan(const OwnScan &scan, const FanGeometry &fan, int k) {
+    const double unit = scan.unit_length, D = fan.R / unit;
+    FanSetup setup = {.source_radius = D, .beta = fan.beta(k), .gamma = std::vector<double>(scan.columns),
+                      .reach = std::vector<double>(scan.columns), .depth = 0, .scale = 2, .band_width = 1,
+                      .ray_every = std::max(8, scan.columns / 16),
+                      .middle = std::clamp((int)std::lround(scan.centre), 0, scan.columns - 1)};
+    for (int j = 0; j < scan.columns; j++) {
+        setup.gamma[j] = fan.gamma(j, scan.centre);
+        setup.reach[j] = (fan.flat ? fan.D / cos(setup.gamma[j]) : fan.D) / unit;
+    }
+    // The band as deep on the window as the program's own fan's.
+    auto fits = [&](int scale) {
+        if (D > scale * xmax) return false;
+        for (int j = 0; j < scan.columns; j++) {
+            const double r = setup.reach[j] + 0.25 * scale, g = setup.gamma[j];
+            if (std::hypot(r * sin(g), r * cos(g) - D) > scale * xmax) return false;
+        }
+        return true;
+    };
+    while (!fits(setup.scale) && setup.scale < 1000) setup.scale++;
+    setup.depth = 0.25 * setup.scale;
+    setup.band_width = (int)(1.04 * fan.pitch / unit * width / (2 * setup.scale * xmax) + 1.5);
+    return setup;
 }
 
 // ---------------------------------------------------------------- the scan
@@ -159,7 +227,7 @@ void fanScanRows(uint64_t scan, bool draw) {
             if (!draw || !viewMeasured(k) || (batch_mode && k != last)) return;
             std::vector<double> grey(Np + 1);
             for (int j = 0; j <= Np; j++) grey[j] = integralGrey(sums[(size_t)k * rays + j]);
-            drawFanView(object, k, grey.data());
+            drawFanView(ownFan(k), object, grey.data());
         });
 }
 
@@ -173,9 +241,23 @@ void drawFanCounts(void) {
     for (int k = 0; k < views; k++) {
         if (!viewMeasured(k) || (batch_mode && k != last)) continue;
         for (int j = 0; j <= Np; j++) grey[j] = 0.1 + emission.rows[k][j] / most;
-        drawFanView(object, k, grey.data());
+        drawFanView(ownFan(k), object, grey.data());
     }
     SetDoubleBuffer(0);
+}
+
+void drawMeasuredFanViews(void) {
+    const OwnScan &scan = ownScan();
+    const FanGeometry fan(scan);
+    double largest = 0;
+    for (double p : scan.p) largest = std::max(largest, p);
+    // Lit as the program's own scan would show a long path through the phantom at the largest reading.
+    const double lit = largest > 0 ? 4 / (largest * dl) : 0;
+    std::vector<double> grey(scan.columns);
+    for (int k = batch_mode ? scan.views - 1 : 0; k < scan.views; k++) {
+        for (int j = 0; j < scan.columns; j++) grey[j] = integralGrey(scan.p[(size_t)k * scan.columns + j] * lit);
+        drawFanView(measuredFan(scan, fan, k), {}, grey.data());
+    }
 }
 
 void fanScan(void) {

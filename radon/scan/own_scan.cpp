@@ -281,6 +281,18 @@ bool ownScanCovers(int iw) {
 
 // ---------------------------------------------------------------- fans
 
+FanGeometry::FanGeometry(const OwnScan &scan)
+    : R(scan.file.source_to_axis), D(scan.file.source_to_detector), pitch(scan.file.pitch * scan.binning),
+      step(scan.file.angle_step * pi / 180), sign(scan.file.clockwise ? -1 : 1), first(scan.file.first_angle * pi / 180),
+      flat(scan.file.geometry == ScanGeometry::fan_flat) {}
+
+double FanGeometry::viewAt(double b) const {
+    const double turn = 2 * pi / step;
+    double k = std::fmod((sign * b - first) / step, turn);
+    if (k < 0) k += turn;
+    return k;
+}
+
 // Ray (beta, gamma) of a fan, the source at angle beta and the ray gamma
 // off its central one, is the parallel ray of angle beta - gamma at
 // t = R sin gamma (R: source to axis); the same line is ray
@@ -288,23 +300,17 @@ bool ownScanCovers(int iw) {
 // parallel rays through both, between views and columns linearly, and the
 // two averaged where both were measured: every line counts once, however
 // much of the turn the views cover.
-struct FanReader {
+struct FanReader : FanGeometry {
     const OwnScan &s;
     double centre;
-    double step, sign, first, R, D, pitch;
-    bool flat, full_turn;
+    bool full_turn;
     FanReader(const OwnScan &scan, double c)
-        : s(scan), centre(c), step(scan.file.angle_step * pi / 180), sign(scan.file.clockwise ? -1 : 1),
-          first(scan.file.first_angle * pi / 180), R(scan.file.source_to_axis), D(scan.file.source_to_detector),
-          pitch(scan.file.pitch * scan.binning), flat(scan.file.geometry == ScanGeometry::fan_flat),
-          full_turn(scan.views * scan.file.angle_step >= 360 - 1e-6) {}
+        : FanGeometry(scan), s(scan), centre(c), full_turn(scan.views * scan.file.angle_step >= 360 - 1e-6) {}
     // The reading of ray (beta, gamma); false where no view or column has it.
     bool read(double beta, double gamma, double *value) const {
         const double c = centre + (flat ? D * std::tan(gamma) : D * gamma) / pitch;
         if (c < 0 || c > s.columns - 1) return false;
-        const double turn = 2 * pi / step;
-        double k = std::fmod((sign * beta - first) / step, turn);
-        if (k < 0) k += turn;
+        const double k = viewAt(beta);
         int k0 = (int)std::floor(k);
         int k1 = k0 + 1;
         if (k0 >= s.views - 1) {

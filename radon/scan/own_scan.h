@@ -4,6 +4,7 @@
 #ifndef RADON_OWN_SCAN_H
 #define RADON_OWN_SCAN_H
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,23 @@ struct OwnScan {
     double unit_length = 1;       // one world unit in the file's unit
 };
 
+// A fan scan's set-up, in the scan file's lengths and in radians: the
+// source at angle beta(k) for view k, and the ray to column c at fan angle
+// gamma(c) off the central ray (positive towards the higher columns).
+struct FanGeometry {
+    double R, D, pitch, step, sign, first;
+    bool flat;
+    explicit FanGeometry(const OwnScan &scan);
+    double gamma(double c, double centre) const {
+        const double u = (c - centre) * pitch;
+        return flat ? std::atan(u / D) : u / D;
+    }
+    double beta(int k) const { return sign * (first + k * step); }
+    // Where the source at angle b is among the views: k + f between views k
+    // and k + 1, in [0, 2 pi / step) (beyond the last view where they do not reach).
+    double viewAt(double b) const;
+};
+
 // Read the scan file at `path` and its data into *scan. False with *error
 // ("scan FILE, line N: REASON"), *scan unchanged.
 bool loadOwnScan(const std::string &path, OwnScan *scan, std::string *error);
@@ -121,6 +139,9 @@ void ownScanRows(void);
 // returned: the mean square of the differences between the two readings
 // of each line that both fan rays through it measured.
 double fanRows(const OwnScan &scan, double centre, int nw, int np, double **rows);
+// A fan scan's views as they were measured, the source turning round the
+// field of view (in batch mode the last one's only).
+void drawMeasuredFanViews(void);
 // What the status line says of the scan: its title, size, binning, angles.
 std::string ownScanStatus(void);
 

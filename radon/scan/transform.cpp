@@ -114,9 +114,14 @@ static void scanRows(uint64_t scan, bool draw) {
 
 // A measured scan: its views laid on the grid's angles, each drawn as the
 // detector's band at its angle, lit as the largest line integral of the
-// phantom would be at the sinogram's largest value.
+// phantom would be at the sinogram's largest value; a fan's views as they
+// were measured.
 static void measuredRows(void) {
     ownScanRows();
+    if (ownScan().file.geometry != ScanGeometry::parallel) {
+        drawMeasuredFanViews();
+        return;
+    }
     double largest = 0;
     for (int iw = 0; iw <= Nw; iw++)
         for (int ip = 0; ip <= Np; ip++) largest = std::max(largest, rdn[iw][ip]);
@@ -124,7 +129,7 @@ static void measuredRows(void) {
     for (int iw = 0; iw <= Nw; iw++) {
         if (!viewMeasured(iw)) continue;
         ClearCanvas();
-        for (int ip = 0; ip <= Np; ip++) drawRayEnds(ray(iw, ip), rdn[iw][ip] * lit);
+        for (int ip = 0; ip <= Np; ip++) drawRayEnds(ray(iw, ip), integralGrey(rdn[iw][ip] * lit));
         FlushBuffer();
     }
 }

@@ -18,8 +18,10 @@ static GridChoice grid_before_scan = {.label = "", .id = 0, .N_w = 60, .N_p = 12
 
 void selectOwnScan(void) {
     if (!measuredScan()) grid_before_scan = {.label = "", .id = 0, .N_w = Nw, .N_p = Np};
-    // Its views are parallel projections, measured as they are.
+    // Its views are parallel projections, measured as they are: line
+    // integrals, with no simulated photon counting on top.
     current_scanner = &scanner_choices[0];
+    current_imaging = &imaging_choices[0];
     head = ownScanObject;
     initRadon(ownScanGrid()->N_w, ownScanGrid()->N_p);
     measureSinogram(scan_count++);
@@ -158,7 +160,7 @@ static const Command command_table[] = {
          artDemo();
      }},
     {.place = MenuPlace::Demos, .key = 'j', .id = 'j', .label = "Fan to parallel", .help = "demo: fan to parallel",
-     .run = fanToParallel, .not_measured = "it shows a fan scan of the program's own"},
+     .run = fanToParallel},
     {.place = MenuPlace::Top, .label = "Change Parameter", .submenu = &chpara,
      .choose = [](int id) {
          return chooseIn(grid_choices, id, [](const GridChoice *grid) {

@@ -81,6 +81,8 @@ SlicePoint slicePoint(int iw, double m);
 // scanner (a full turn when the parallel one is chosen, without changing
 // it) with the curves of four parallel projections, the rebinned parallel
 // sinogram, and its reconstruction as "R" makes it, the last reconstruction.
+// A measured fan scan shows its own views; a measured parallel scan says it
+// has nothing to rebin.
 void fanToParallel(void);
 // The parallel sinogram (Nw + 1 rows of Np + 1, [iw * (Np + 1) + ip])
 // rebinned from the fan sinogram of `fan`: for theta = iw dw and

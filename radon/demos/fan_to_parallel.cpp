@@ -11,6 +11,7 @@
 #include "demos/demos.h"
 #include "lab/lab.h"
 #include "reconstruct/reconstruct.h"
+#include "scan/own_scan.h"
 #include "scan/scan.h"
 
 static const double pi = 3.141592653589793;
@@ -53,23 +54,21 @@ std::vector<double> rebinToParallel(const ScannerChoice *fan, double **sinogram)
     return out;
 }
 
-// Over the fan sinogram as drawSinogramTable draws it: in green, the points
-// (view of beta = theta + gamma_j, element j) of the parallel projections
-// at 0, 45, 90 and 135 degrees.
-static void drawParallelPaths(const ScannerChoice *fan) {
-    const int views = fanViews(fan);
-    const double row_height = (double)(height - 16) / views, column_width = (double)width / (Np + 1);
+// Over a fan sinogram of `views` rows and `columns` columns as
+// drawSinogramTable draws it: in green, the points (view u, column j) of
+// the parallel projections at 0, 45, 90 and 135 degrees, where
+// viewOf(theta, j) gives u (negative where no view has the ray).
+template <class ViewOf> static void drawParallelPaths(int views, int columns, ViewOf viewOf) {
+    const double row_height = (double)(height - 16) / views, column_width = (double)width / columns;
     SetColor(&green);
     SetLineWidth(2);
     for (int degrees = 0; degrees < 180; degrees += 45) {
         const double theta = degrees * pi / 180;
         double last_x = 0, last_y = 0;
         bool have_last = false;
-        for (int j = 0; j <= Np; j++) {
-            double beta = theta + fanAngle(j);
-            if (beta < 0) beta = beta + 2 * pi;
-            const double u = beta / dw;
-            if (u > views - 1) { // beyond a short scan
+        for (int j = 0; j < columns; j++) {
+            const double u = viewOf(theta, j);
+            if (u < 0) {
                 have_last = false;
                 continue;
             }
@@ -84,7 +83,54 @@ static void drawParallelPaths(const ScannerChoice *fan) {
     SetLineWidth(0);
 }
 
+// The view u = beta / dw of the program's fan that has ray j of the
+// parallel projection at theta; -1 beyond a short scan.
+static double ownViewOf(const ScannerChoice *fan, double theta, int j) {
+    double beta = theta + fanAngle(j);
+    if (beta < 0) beta = beta + 2 * pi;
+    const double u = beta / dw;
+    return u > fanViews(fan) - 1 ? -1 : u;
+}
+
+static const char *const fan_sinogram_status =
+    "Fan sinogram: each parallel projection lies on a slanted line. Hit Return to Continue.";
+
+// A measured fan scan: its own views, and the parallel sinogram the other
+// commands read, which is rebinned from them already.
+static void measuredFanToParallel(void) {
+    const OwnScan &scan = ownScan();
+    const FanGeometry fan(scan);
+    if (!have_rdn) getRadon();
+    SetDoubleBuffer(1);
+    std::vector<double> views(scan.p);
+    std::vector<double *> view_rows(scan.views);
+    for (int k = 0; k < scan.views; k++) view_rows[k] = &views[(size_t)k * scan.columns];
+    drawSinogramTable(view_rows.data(), scan.views, false, scan.columns);
+    drawParallelPaths(scan.views, scan.columns, [&](double theta, int j) {
+        const double u = fan.viewAt(theta + fan.gamma(j, scan.centre));
+        return u > scan.views - 1 ? -1 : u;
+    });
+    Pause(fan_sinogram_status, 1);
+    drawSinogramTable(rdn, Nw + 1, false);
+    Pause("Rebinned to parallel. Hit Return to Continue.", 1);
+    Pause("Calculating FBP...", 0);
+    std::vector<double> filtered((size_t)(Nw + 1) * (Np + 1));
+    std::vector<double *> filtered_rows(Nw + 1);
+    for (int iw = 0; iw <= Nw; iw++) filtered_rows[iw] = &filtered[(size_t)iw * (Np + 1)];
+    filterParallel(rdn, filtered_rows.data(), use_fft, true);
+    last_reconstruction = drawParallelBackProjection(filtered_rows.data());
+    last_reconstruction.source = {.scan = currentScan(), .filter = current_filter, .use_fft = use_fft};
+    SetDoubleBuffer(0);
+    Pause(("Rebinned to parallel: " + whiteStatus()).c_str(), 0);
+}
+
 void fanToParallel(void) {
+    if (measuredScan()) {
+        if (ownScan().file.geometry == ScanGeometry::parallel)
+            Pause("Fan to parallel: the measured rays are parallel already", 0);
+        else measuredFanToParallel();
+        return;
+    }
     // With the parallel scanner chosen, a full turn is scanned for the
     // demonstration, and its rebinned sinogram becomes the parallel one.
     const ScannerChoice *chosen = current_scanner;
@@ -98,8 +144,8 @@ void fanToParallel(void) {
 
     SetDoubleBuffer(1);
     drawSinogramTable(rdn, fanViews(fan), false);
-    drawParallelPaths(fan);
-    Pause("Fan sinogram: each parallel projection lies on a slanted line. Hit Return to Continue.", 1);
+    drawParallelPaths(fanViews(fan), Np + 1, [&](double theta, int j) { return ownViewOf(fan, theta, j); });
+    Pause(fan_sinogram_status, 1);
 
     std::vector<double> rebinned = rebinToParallel(fan, rdn);
     std::vector<double> filtered(rebinned.size());

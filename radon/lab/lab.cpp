@@ -80,20 +80,20 @@ void toggleMetal(void) {
 // ---------------------------------------------------------------- sinograms
 
 // The largest value of the table's rows [iw][ip], or of its magnitude.
-static double largest(double **table, int rows, bool magnitude) {
+static double largest(double **table, int rows, int columns, bool magnitude) {
     double m = magnitude ? 0 : -HUGE_VAL;
     for (int iw = 0; iw < rows; iw++)
-        for (int ip = 0; ip <= Np; ip++) m = std::max(m, magnitude ? fabs(table[iw][ip]) : table[iw][ip]);
+        for (int ip = 0; ip < columns; ip++) m = std::max(m, magnitude ? fabs(table[iw][ip]) : table[iw][ip]);
     return m;
 }
 
-void drawSinogramTable(double **table, int rows, bool filtered) {
-    const double M = largest(table, rows, filtered);
+void drawSinogramTable(double **table, int rows, bool filtered, int columns) {
+    const double M = largest(table, rows, columns, filtered);
     const double scale = filtered ? (M != 0 ? M : 1) : (M > 0 ? M : 1);
     for (int iy = 16; iy < height; iy++) {
         const int iw = ((iy - 16) * rows) / (height - 16);
         for (int ix = 0; ix < width; ix++) {
-            SetColoredGray(&C, table[iw][(ix * (Np + 1)) / width] / scale);
+            SetColoredGray(&C, table[iw][(ix * columns) / width] / scale);
             DrawPoint(ix, iy);
         }
     }

@@ -33,8 +33,9 @@ void toggleMetal(void);
 void showSinograms(void);
 // The rows 0..rows-1 of a sinogram under the status line, angles (or a
 // fan's views) downward, detector positions across, grey by value over the
-// largest (filtered: over the largest magnitude, red below 0).
-void drawSinogramTable(double **table, int rows, bool filtered);
+// largest (filtered: over the largest magnitude, red below 0); `columns`
+// values a row (a measured fan's own views have a column fewer).
+void drawSinogramTable(double **table, int rows, bool filtered, int columns = Np + 1);
 // The last reconstruction minus the object, four times, with its RMS.
 void errorPicture(void);
 // The sinogram, filtered sinogram and reconstruction as CSV files.

@@ -172,12 +172,13 @@ static FanSetup measuredFan(const OwnScan &scan, const FanGeometry &fan, int k) 
         setup.gamma[j] = fan.gamma(j, scan.centre);
         setup.reach[j] = (fan.flat ? fan.D / cos(setup.gamma[j]) : fan.D) / unit;
     }
-    // The band as deep on the window as the program's own fan's.
+    // The band as deep on the window as the program's own fan's, and room
+    // beyond it for its label.
     auto fits = [&](int scale) {
         if (D > scale * xmax) return false;
         for (int j = 0; j < scan.columns; j++) {
             const double r = setup.reach[j] + 0.25 * scale, g = setup.gamma[j];
-            if (std::hypot(r * sin(g), r * cos(g) - D) > scale * xmax) return false;
+            if (std::hypot(r * sin(g), r * cos(g) - D) > 0.8 * scale * xmax) return false;
         }
         return true;
     };

@@ -17,14 +17,14 @@ bool readArray(const std::string &path, const std::string &variable, Array2D *ar
     for (char &c : ending) c = (char)std::tolower((unsigned char)c);
     if (ending == "npy") return readNpy(path, array, error);
     if (ending == "csv" || ending == "txt") return readText(path, array, error);
-#ifndef __EMSCRIPTEN__
     if (ending == "png") return readPng(path, array, error);
+#ifndef __EMSCRIPTEN__
     if (ending == "tif" || ending == "tiff") return readTiff(path, array, error);
     if (ending == "mat") return readMat(path, variable, array, error);
 #else
     (void)variable; // MATLAB files are the installed program's
-    if (ending == "png" || ending == "tif" || ending == "tiff" || ending == "mat") {
-        *error = "the installed program reads ." + ending + " files; the page reads .npy and .csv";
+    if (ending == "tif" || ending == "tiff" || ending == "mat") {
+        *error = "the installed program reads ." + ending + " files; the page reads .npy, .csv and .png";
         return false;
     }
 #endif

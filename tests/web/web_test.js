@@ -647,6 +647,24 @@ async function main() {
             await page.keyboard.press('R');
             await waitForPicture(page, `"R" of the scan opened by ${open} is the native program's`, 30000);
         }
+        // PNG data: 8-bit grey read by the browser as the native program reads it; 16-bit refused.
+        const pngDir = fs.mkdtempSync(path.join(os.tmpdir(), 'radon-png-scan-'));
+        for (const depth of [8, 16]) {
+            execFileSync('convert', ['-size', '96x40', 'gradient:black-white', '-swirl', '90', '-colorspace', 'Gray',
+                                     '-depth', String(depth), '-define', 'png:color-type=0',
+                                     path.join(pngDir, `g${depth}.png`)]);
+            fs.writeFileSync(path.join(pngDir, `g${depth}.scan`), `data = g${depth}.png\n`);
+        }
+        const png8 = path.join(pngDir, 'g8.scan');
+        await expectPicture(page, nativePicture('', ['--scan', png8]));
+        await page.setInputFiles('#scan', [png8, path.join(pngDir, 'g8.png')]);
+        await waitForPicture(page, '8-bit PNG data open as --scan opens them', 20000);
+        await page.setInputFiles('#scan', [path.join(pngDir, 'g16.scan'), path.join(pngDir, 'g16.png')]);
+        const refused = 'a 16-bit PNG: the page reads 8-bit grey PNG files';
+        check('16-bit PNG data are refused with the reason', await page.waitForFunction(
+            (says) => window.radonTest.statusLineReads(says), refused, { polling: 'raf', timeout: 5000 })
+            .then(() => true, () => false));
+        fs.rmSync(pngDir, { recursive: true, force: true });
 
         // Lessons: the course by its button, the caption beside the picture,
         // Next and Back under it and in sight with it, Escape; a broken

@@ -101,16 +101,28 @@ TEST_F(ScanFiles, PngGreyKeepsItsBits) {
     EXPECT_NE(refusal("colour.png").find("grey"), std::string::npos);
 }
 
-TEST_F(ScanFiles, MatlabVersions4And5And7AndItsVariables) {
+TEST_F(ScanFiles, MatlabVersions4To73AndItsVariables) {
     python(std::string(ramp) +
            "from scipy.io import savemat\n"
            "savemat('v4.mat', {'p': a}, format='4')\n"
            "savemat('v5.mat', {'p': a.astype('float32'), 'note': 'walnut', 'n': np.array([[3.0]])[0]}, format='5')\n"
            "savemat('v7.mat', {'p': a.astype('uint16')}, do_compression=True)\n"
-           "savemat('two.mat', {'p': a, 'q': a})\n");
+           "savemat('two.mat', {'p': a, 'q': a})\n"
+           // v7.3 is HDF5 behind MATLAB's 128-byte header, the array stored in
+           // column order, its class a 6-byte null-terminated string written as it is.
+           "import h5py\n"
+           "with h5py.File('v73.mat', 'w', userblock_size=512) as f:\n"
+           "    d = f.create_dataset('p', data=a.T)\n"
+           "    t = h5py.h5t.C_S1.copy()\n"
+           "    t.set_size(6)\n"
+           "    h5py.h5a.create(d.id, b'MATLAB_class', t, h5py.h5s.create(h5py.h5s.SCALAR))"
+           ".write(np.array(b'double'), mtype=t)\n"
+           "with open('v73.mat', 'r+b') as f:\n"
+           "    f.write(b'MATLAB 7.3 MAT-file, h5py'.ljust(124) + b'\\x00\\x02IM')\n");
     expectRamp(read("v4.mat"), 0, "v4");
     expectRamp(read("v5.mat"), 0, "v5");
     expectRamp(read("v7.mat"), 0, "v7 compressed");
+    expectRamp(read("v73.mat"), 0, "v7.3");
     expectRamp(read("two.mat", "q"), 0, "named");
     const std::string two = refusal("two.mat");
     EXPECT_NE(two.find("more than one 2-D numeric variable"), std::string::npos) << two;

@@ -1,6 +1,7 @@
 // A measured scan: intensities made line integrals, the refusals of data
 // that cannot be a scan, its reconstruction in 1/unit, and the commands
 // that do and do not apply to it.
+#include <algorithm>
 #include <cmath>
 
 #include "radon_scan_folder.h"
@@ -45,9 +46,9 @@ struct OwnScanFiles : DefaultSettings, ScanFolder {
         testing::internal::GetCapturedStdout();
     }
     // The reconstruction by "R" at world point (x, y).
-    double reconstructedAt(double x, double y) {
+    double reconstructedAt(double x, double y, int command = 'R') {
         testing::internal::CaptureStdout();
-        actionfunc('R');
+        actionfunc(command);
         testing::internal::GetCapturedStdout();
         const int ix = (int)std::lround(x / (2 * xmax) * width + width / 2.0);
         const int iy = (int)std::lround(height / 2.0 - y / (2 * ymax) * height);
@@ -170,11 +171,13 @@ TEST_F(OwnScanFiles, CommandsThatNeedTheObjectOrSimulateAFaultRefuse) {
     actionfunc('n');
     actionfunc(3101); // "Noise > ..." from the menu
     actionfunc('h');
+    actionfunc('j');
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Error picture: not for a measured scan (it needs the true object)\n"
               "Noise: not for a measured scan (it simulates a scanner's fault)\n"
               "Noise: not for a measured scan (it simulates a scanner's fault)\n"
-              "Draw Original: not for a measured scan (it needs the true object)\n");
+              "Draw Original: not for a measured scan (it needs the true object)\n"
+              "Fan to parallel: the measured rays are parallel already\n");
     EXPECT_EQ(current_noise, &noise_choices[0]);
     EXPECT_EQ(currentScan(), scan);
     EXPECT_EQ(GetWindowPixel(200, 200), pixel);
@@ -276,6 +279,10 @@ TEST_F(OwnScanFiles, FansReconstructFlatAndFindTheirCentre) {
                 for (const double r : {0.0, 10.0, 20.0, 30.0})
                     EXPECT_NEAR(reconstructedAt(-r * mm, -r * mm * 0.5), 0.02, 0.0008) << what << " at " << r;
                 EXPECT_NEAR(reconstructedAt(15 * mm, 10 * mm), 0.04, 0.0015) << what;
+                // Fan to parallel: the same object from the sinogram rebinned from the views.
+                std::fill(last_reconstruction.value.begin(), last_reconstruction.value.end(), 0.0);
+                EXPECT_NEAR(reconstructedAt(-10 * mm, -5 * mm, 'j'), 0.02, 0.0008) << what << ", rebinned";
+                EXPECT_NEAR(reconstructedAt(15 * mm, 10 * mm, 'j'), 0.04, 0.0015) << what << ", rebinned";
             }
         }
     }

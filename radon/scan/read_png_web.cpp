@@ -27,7 +27,7 @@ bool readPng(const std::string &path, Array2D *array, std::string *error) {
         return false;
     }
     if (head[25] == 0 && head[24] == 16) {
-        *error = "16 bits: the page reads 8-bit PNG data, the installed program both";
+        *error = "a 16-bit PNG; the page reads 8-bit ones only";
         return false;
     }
     if (head[25] != 0 || head[24] != 8) {

@@ -300,8 +300,11 @@ TEST_F(OwnScanFiles, LessonStepsOpenAScan) {
     std::string error;
     ASSERT_TRUE(parseLesson(path("l.md"), "# L\n## Own\nscan: d.scan\nrun: R\n", &lesson, &error)) << error;
     EXPECT_EQ(lesson.steps[0].scan, path("d.scan"));
+    // An earlier step's emission imaging: the measured data are not counted again.
+    current_imaging = &imaging_choices[1];
     testing::internal::CaptureStdout();
     runCommands(lesson.steps[0]);
+    EXPECT_EQ(current_imaging, &imaging_choices[0]);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Own scan: Lesson disk, 60 views x 64 columns\nCalculating FBP...\nwhite = 0.05 1/mm\n");
     EXPECT_TRUE(measuredScan());

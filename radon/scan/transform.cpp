@@ -126,8 +126,11 @@ static void measuredRows(void) {
     for (int iw = 0; iw <= Nw; iw++)
         for (int ip = 0; ip <= Np; ip++) largest = std::max(largest, rdn[iw][ip]);
     const double lit = largest > 0 ? 4 / (largest * dl) : 0;
+    // Without a window only the last view is drawn: the picture the window ends on.
+    int last = Nw;
+    while (last > 0 && !viewMeasured(last)) last--;
     for (int iw = 0; iw <= Nw; iw++) {
-        if (!viewMeasured(iw)) continue;
+        if (!viewMeasured(iw) || (batch_mode && iw != last)) continue;
         ClearCanvas();
         for (int ip = 0; ip <= Np; ip++) drawRayEnds(ray(iw, ip), integralGrey(rdn[iw][ip] * lit));
         FlushBuffer();

@@ -5,7 +5,7 @@ set -e
 PACKAGES="build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev libgtest-dev googletest libbenchmark-dev
   xvfb xdotool x11-apps openbox wmctrl imagemagick xfonts-base python3
   dpkg-dev file desktop-file-utils man-db lintian
-  libtiff-dev libpng-dev libmatio-dev python3-numpy python3-scipy python3-tifffile python3-h5py python3-pil $*"
+  libtiff-dev libpng-dev libmatio-dev libhwy-dev python3-numpy python3-scipy python3-tifffile python3-h5py python3-pil $*"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

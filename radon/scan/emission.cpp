@@ -42,16 +42,12 @@ static std::vector<double> waterIntegrals(void) {
         rows,
         [&](int iw) {
             if (!viewMeasured(iw)) return;
-            RayGroup g;
-            Ray group[kRays];
-            for (int ip0 = 0; ip0 <= Np; ip0 += kRays) {
-                for (int k = 0; k < kRays; k++) group[k] = scanRay(iw, ip0 + k);
-                sampleRays(group, firstSample(), endSample(), g);
-                for (int k = 0; k < kRays && ip0 + k <= Np; k++) {
-                    int inside = 0;
-                    for (int il = firstSample(); il < endSample(); il++) inside += g.value[k * Nl + il] > 0;
-                    mu[(size_t)iw * n + ip0 + k] = kWaterPerUnit * (inside * dl);
-                }
+            std::vector<double> x(Nl), y(Nl), value(Nl);
+            for (int ip = 0; ip <= Np; ip++) {
+                sampleRay(scanRay(iw, ip), firstSample(), endSample(), x.data(), y.data(), value.data());
+                int inside = 0;
+                for (int il = firstSample(); il < endSample(); il++) inside += value[il] > 0;
+                mu[(size_t)iw * n + ip] = kWaterPerUnit * (inside * dl);
             }
         },
         [](int) {});

@@ -199,7 +199,7 @@ static int lastMeasuredView(int views) {
 
 void fanScanRows(uint64_t scan, bool draw) {
     const int views = fanViews(current_scanner);
-    const int rays = (Np + kRays) / kRays * kRays; // Np + 1, rounded up to whole groups
+    const int rays = Np + 1;
     std::vector<double> sums((size_t)views * rays);
     const std::vector<double> object = draw ? halfScaleObject() : std::vector<double>();
     const int last = lastMeasuredView(views);
@@ -212,15 +212,12 @@ void fanScanRows(uint64_t scan, bool draw) {
                 return;
             }
             const double beta = k * dw;
-            RayGroup g;
-            Ray group[kRays];
-            for (int j0 = 0; j0 <= Np; j0 += kRays) {
-                for (int i = 0; i < kRays; i++) {
-                    const double gamma = fanAngle(j0 + i), theta = beta - gamma;
-                    group[i] = rayThrough(cos(theta), sin(theta), kSourceRadius * sin(gamma));
-                }
-                sumRayGroup(group, g, &sums[(size_t)k * rays + j0]);
+            std::vector<Ray> fan(rays);
+            for (int j = 0; j < rays; j++) {
+                const double gamma = fanAngle(j), theta = beta - gamma;
+                fan[j] = rayThrough(cos(theta), sin(theta), kSourceRadius * sin(gamma));
             }
+            sumRays(fan.data(), rays, &sums[(size_t)k * rays]);
             for (int j = 0; j <= Np; j++) rdn[k][j] = sums[(size_t)k * rays + j] * dl;
             measureRow(scan, k, rdn[k]);
         },

@@ -6,51 +6,19 @@
 #include "scan/objects.h"
 #include "scan/own_scan.h"
 #include "scan/scan.h"
+#include "scan/sampling-inl.h"
 
 Object head = head0;
 
-static double sq(double a) { return a * a; }
+// The shapes are shared with the scan's lanes (sampling-inl.h), for one point here.
+namespace shapes = radon::HWY_NAMESPACE;
+static const shapes::OneLane one;
 
-// Shepp-Logan's phantom: the first test that holds decides, so the skull
-// covers the lower-right feature where they overlap.
-double head0(double x, double y) {
-    double q = 0.33 * sq(x) + 0.2 * sq(y);
-    if (q > 1) return 0;
-    if (q > 0.92) return 1.0;
-    if (2 * sq(x) + 1.25 * sq(y - 1) < 0.7) return 0.9;
-    if (sq(x) + sq(y + 0.1) < 0.02) return 1.0;
-    double u = x + 0.8, v = y - 0.2;
-    if (3.5 * sq(u) + 1.5 * u * v + sq(v) < 0.7) return 0.4;
-    u = x - 0.8;
-    if (2.5 * sq(u) - u * v + sq(v) < 0.4) return 0.4;
-    u = x - 1.2;
-    v = y + 1.2;
-    if (3 * sq(u) - u * v + sq(v) < 0.2) return 0.8;
-    return 0.7;
-}
-
-double head1(double x, double y) {
-    if (sq(x) + sq(y - 0.1) < 0.9) return 0.8;
-    return 0;
-}
-
-double head2(double x, double y) {
-    double r = sq(x) + sq(y - 0.1);
-    if (r < 0.6) return 0.4;
-    if (r < 0.9) return 0.8;
-    return 0;
-}
-
-double head3(double x, double y) {
-    if (fabs(x) < 1.2 && fabs(y) < 1.2) return 0.8;
-    return 0;
-}
-
-double head4(double x, double y) {
-    if (fabs(x) < 1 && fabs(y) < 1) return 0.2;
-    if (fabs(x) < 1.2 && fabs(y) < 1.2) return 0.9;
-    return 0;
-}
+double head0(double x, double y) { return shapes::phantomShape(one, x, y); }
+double head1(double x, double y) { return shapes::disk0Shape(one, x, y); }
+double head2(double x, double y) { return shapes::disk1Shape(one, x, y); }
+double head3(double x, double y) { return shapes::box0Shape(one, x, y); }
+double head4(double x, double y) { return shapes::box1Shape(one, x, y); }
 
 // Called with a known object, the loop has the object's tests inlined.
 template <Object object>
@@ -103,18 +71,11 @@ const ObjectChoice *choiceOf(Object object) {
 
 bool metal_insert = false;
 
-// What the pins add to the object inside them.
-static const double metal_value = 8;
-
-bool inMetalPin(double x, double y) {
-    // The pins lie mirrored about the y axis.
-    return sq(fabs(x) - 0.7) + sq(y + 1.2) < 0.15 * 0.15;
-}
+bool inMetalPin(double x, double y) { return shapes::inMetalPinShape(one, x, y); }
 
 double objectValue(double x, double y) {
-    double value = head(x, y);
-    if (metal_insert && inMetalPin(x, y)) value = value + metal_value;
-    return value;
+    const double value = head(x, y);
+    return metal_insert ? shapes::withMetalPins(one, value, x, y) : value;
 }
 
 void sampleObject(Object object, int n, const double *x, const double *y, double *values) {
@@ -124,8 +85,7 @@ void sampleObject(Object object, int n, const double *x, const double *y, double
         for (int i = 0; i < n; i++) values[i] = object(x[i], y[i]);
     }
     if (!metal_insert) return;
-    for (int i = 0; i < n; i++)
-        if (inMetalPin(x[i], y[i])) values[i] = values[i] + metal_value;
+    for (int i = 0; i < n; i++) values[i] = shapes::withMetalPins(one, values[i], x[i], y[i]);
 }
 
 // The pins reach |(0.7, -1.2)| + 0.15 = 1.539 from the centre.

@@ -27,25 +27,16 @@ inline Ray ray(int iw, int ip) { return rayThrough(cn[iw], sn[iw], ip * dp - xma
 // samples add up to sum: brighter for a longer path through the object.
 inline double integralGrey(double sum) { return 1.1 - exp(-0.3 * sum * dl); }
 
-// Rays are sampled in groups of neighbours, so that their sums can go in step.
-const int kRays = 8;
-
-// Sample positions and object values of a group of rays: sample il of the
-// group's ray k at [k * Nl + il].
-struct RayGroup {
-    std::vector<double> x, y, value;
-    RayGroup() : x(kRays * Nl), y(kRays * Nl), value(kRays * Nl) {}
-};
-
 // The inner samples of each ray: il = first..end-1.
 inline int firstSample() { return Nl / 20; }
 inline int endSample() { return (19 * Nl) / 20; }
 
-// Samples lo..hi-1 of the group's rays into g.
-void sampleRays(const Ray rays[kRays], int lo, int hi, RayGroup &g);
-// The sums of the samples of a group of rays whose xp grow from the first
-// to the last, each summed in order along its ray; times dl they are the
-// line integrals. Samples where the object is 0 are left out: they add nothing.
-void sumRayGroup(const Ray rays[kRays], RayGroup &g, double sums[kRays]);
+// Samples lo..hi-1 of ray r: sample il at (x[il], y[il]), the object's
+// value there (with the pins when they are in) value[il].
+void sampleRay(const Ray &r, int lo, int hi, double *x, double *y, double *value);
+// The sums of the samples of rays[0..n-1], each summed in order along its
+// ray; times dl they are the line integrals. Samples where the object is 0
+// are left out: they add nothing.
+void sumRays(const Ray *rays, int n, double *sums);
 
 #endif

@@ -6,56 +6,14 @@
 #include <cstdio>
 #include <vector>
 
-#include "scan/objects.h"
 #include "scan/own_scan.h"
 #include "parallel_rows.h"
 #include "scan/scan.h"
 #include "scan/ray.h"
-#include "vector_clones.h"
 #include "window_map.h"
 
 // Rays this far out are stored but not drawn.
 static bool shown(const Ray &r) { return r.xp * r.xp < 7; }
-
-// The samples of the group of rays from xa to xb that can meet the object: lo..hi-1.
-// A sample's distance from the centre depends on the ray's offset and the
-// sample's place along it only, and the object is 0 beyond its radius, so
-// the samples left out would add nothing (exactly 0) to the sums.
-static void samplesNearObject(double xa, double xb, int *lo, int *hi) {
-    double nearest = xa <= 0 && xb >= 0 ? 0 : std::min(fabs(xa), fabs(xb));
-    double radius = objectRadius(head);
-    *lo = firstSample();
-    *hi = endSample();
-    if (nearest >= radius) {
-        *hi = *lo;
-    } else if (radius < HUGE_VAL) {
-        // Along the ray the sample il lies at -ymax + 2 ymax il / Nl; one
-        // sample more on either side covers any rounding.
-        double half = sqrt(radius * radius - nearest * nearest);
-        *lo = std::max(*lo, (int)floor((ymax - half) * Nl / (2 * ymax)) - 1);
-        *hi = std::max(*lo, std::min(*hi, (int)ceil((ymax + half) * Nl / (2 * ymax)) + 2));
-    }
-}
-
-VECTOR_CLONES void sampleRays(const Ray rays[kRays], int lo, int hi, RayGroup &g) {
-    for (int k = 0; k < kRays; k++) {
-        const Ray &r = rays[k];
-        double *x = &g.x[k * Nl], *y = &g.y[k * Nl];
-        for (int il = lo; il < hi; il++) {
-            x[il] = r.x0 + (r.x1 - r.x0) * il / Nl;
-            y[il] = r.y0 + (r.y1 - r.y0) * il / Nl;
-        }
-        sampleObject(head, hi - lo, &x[lo], &y[lo], &g.value[k * Nl + lo]);
-    }
-}
-
-// Each ray's samples lo..hi-1 summed in order along the ray, the rays side by side.
-VECTOR_CLONES static void sumRays(const RayGroup &g, int lo, int hi, double sums[kRays]) {
-    double sum[kRays] = {};
-    for (int il = lo; il < hi; il++)
-        for (int k = 0; k < kRays; k++) sum[k] = sum[k] + g.value[k * Nl + il];
-    for (int k = 0; k < kRays; k++) sums[k] = sum[k];
-}
 
 // The ray's source dot and its detector cell, lit in grey `grey`.
 static void drawRayEnds(const Ray &r, double grey) {
@@ -69,23 +27,10 @@ static void drawRayEnds(const Ray &r, double grey) {
              windowX(0.03 * r.x0 + 0.97 * r.x1), windowY(0.03 * r.y0 + 0.97 * r.y1));
 }
 
-void sumRayGroup(const Ray rays[kRays], RayGroup &g, double sums[kRays]) {
-    int lo, hi;
-    samplesNearObject(rays[0].xp, rays[kRays - 1].xp, &lo, &hi);
-    sampleRays(rays, lo, hi, g);
-    sumRays(g, lo, hi, sums);
-}
-
-// The group of parallel rays ip0 .. ip0 + kRays - 1 of angle iw (rays past Np
-// as well; their values go unused).
-static void parallelRays(int iw, int ip0, Ray rays[kRays]) {
-    for (int k = 0; k < kRays; k++) rays[k] = ray(iw, ip0 + k);
-}
-
 // The sinogram of scan `scan` into rdn; with `draw`, each angle's rays as soon as they are measured.
 static void scanRows(uint64_t scan, bool draw) {
     // Angles are independent: integrate them on two threads, draw in order.
-    const int rays = (Np + kRays) / kRays * kRays; // Np + 1, rounded up to whole groups
+    const int rays = Np + 1;
     std::vector<double> sums((size_t)(Nw + 1) * rays);
     computeRowsInOrder(
         Nw + 1,
@@ -94,13 +39,10 @@ static void scanRows(uint64_t scan, bool draw) {
                 measureRow(scan, iw, rdn[iw]);
                 return;
             }
-            RayGroup g;
-            Ray group[kRays];
-            for (int ip0 = 0; ip0 <= Np; ip0 += kRays) {
-                parallelRays(iw, ip0, group);
-                sumRayGroup(group, g, &sums[(size_t)iw * rays + ip0]);
-            }
-            for (int ip = 0; ip <= Np; ip++) rdn[iw][ip] = sums[(size_t)iw * rays + ip] * dl;
+            std::vector<Ray> row(rays);
+            for (int ip = 0; ip < rays; ip++) row[ip] = ray(iw, ip);
+            sumRays(row.data(), rays, &sums[(size_t)iw * rays]);
+            for (int ip = 0; ip < rays; ip++) rdn[iw][ip] = sums[(size_t)iw * rays + ip] * dl;
             measureRow(scan, iw, rdn[iw]);
         },
         [&](int iw) {
@@ -188,8 +130,7 @@ void getRadon(void) {
     if (show_integral) {
         // The demonstration draws while it integrates, ray after ray: each
         // sample shaded by the attenuation up to it.
-        RayGroup group;
-        Ray rays[kRays];
+        std::vector<double> x(Nl), y(Nl), value(Nl);
         for (int iw = 0; iw <= Nw; iw++) {
             if (!viewMeasured(iw)) {
                 measureRow(scan, iw, rdn[iw]);
@@ -197,19 +138,15 @@ void getRadon(void) {
             }
             ClearCanvas();
             for (int ip = 0; ip <= Np; ip++) {
-                if (ip % kRays == 0) {
-                    parallelRays(iw, ip, rays);
-                    sampleRays(rays, firstSample(), endSample(), group);
-                }
                 Ray r = ray(iw, ip);
+                sampleRay(r, firstSample(), endSample(), x.data(), y.data(), value.data());
                 const bool draw = shown(r);
-                const int k = ip % kRays;
                 double sum = 0;
                 for (int il = firstSample(); il < endSample(); il++) {
-                    sum = sum + group.value[k * Nl + il];
+                    sum = sum + value[il];
                     if (draw) {
                         SetColoredGray(&C, 0.7 * exp(-0.7 * sum * dl));
-                        DrawPoint(windowX(group.x[k * Nl + il]), windowY(group.y[k * Nl + il]));
+                        DrawPoint(windowX(x[il]), windowY(y[il]));
                     }
                 }
                 rdn[iw][ip] = sum * dl;

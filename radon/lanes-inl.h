@@ -1,0 +1,41 @@
+// Arithmetic written once for one double and for SIMD lanes of doubles: a
+// formula templated on K computes with K = OneLane what every lane computes
+// with K = Lanes<D>, in the same operations and order, so both give the same
+// bits. Included once per SIMD target, as Highway's -inl headers are.
+#if defined(RADON_LANES_INL_H_) == defined(HWY_TARGET_TOGGLE)
+#ifdef RADON_LANES_INL_H_
+#undef RADON_LANES_INL_H_
+#else
+#define RADON_LANES_INL_H_
+#endif
+
+#include <cmath>
+
+#include "hwy/highway.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace radon::HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+struct OneLane {
+    using V = double;
+    double operator()(double constant) const { return constant; }
+    static double pick(bool m, double a, double b) { return m ? a : b; }
+    static double abs(double a) { return std::fabs(a); }
+    static bool both(bool a, bool b) { return a && b; }
+};
+
+template <class D>
+struct Lanes {
+    D d;
+    using V = hn::Vec<D>;
+    V operator()(double constant) const { return hn::Set(d, constant); }
+    static V pick(hn::Mask<D> m, V a, V b) { return hn::IfThenElse(m, a, b); }
+    static V abs(V a) { return hn::Abs(a); }
+    static hn::Mask<D> both(hn::Mask<D> a, hn::Mask<D> b) { return hn::And(a, b); }
+};
+
+} // namespace radon::HWY_NAMESPACE
+HWY_AFTER_NAMESPACE();
+
+#endif

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "parallel_rows.h"
+#include "reconstruct/backproject_lanes.h"
 #include "reconstruct/reconstruct.h"
 #include "scan/own_scan.h"
 #include "scan/scan.h"
-#include "vector_clones.h"
 #include "window_map.h"
 
 Reconstruction last_reconstruction;
@@ -93,31 +93,20 @@ void drawReconstruction(const Reconstruction &r) {
     FlushBuffer();
 }
 
-// One angle's share of a row of pixels inside the disc, fn[first..end-1].
-VECTOR_CLONES static void backProjectAngle(int iw, const double *__restrict row, int first, int end,
-                                           const double *__restrict xs, double y, double *__restrict fn) {
-    const double c = cn[iw], s = sn[iw];
-    for (int ix = first; ix < end; ix++) {
-        double p = (xs[ix] * c + y * s + xmax) / dp;
-        int ip = (int)p;
-        fn[ix] = ((ip + 1 - p) * row[ip] + fn[ix]) + (p - ip) * row[ip + 1];
-    }
-}
-
 // Pixels first..end-1, all inside the disc, of the row at height y from the
 // filtered sinogram `filtered`, of a fan scanner or of parallel rays. Each
 // pixel's sum is its own: a part of a row comes out as in the whole row.
 static void backProjectRun(double **filtered, bool fan, const double *xs, double y, int first, int end, double *fn) {
-    for (int ix = first; ix < end; ix++) fn[ix] = 0;
     if (fan) {
         fanBackProjectRow(filtered, first, end, xs, y, fn);
         return;
     }
-    // With the angles outermost each pixel still sums them in order, and the
-    // pixels' sums go in step. Row iw = Nw (the half-turn) takes no part,
-    // nor do views left out (their rows are 0).
+    // Row iw = Nw (the half-turn) takes no part, nor do views left out
+    // (their rows are 0).
+    std::vector<int> angles;
     for (int iw = 0; iw < Nw; iw++)
-        if (viewMeasured(iw)) backProjectAngle(iw, filtered[iw], first, end, xs, y, fn);
+        if (viewMeasured(iw)) angles.push_back(iw);
+    backProjectAngles(filtered, angles.data(), (int)angles.size(), xs, y, first, end, fn);
     // A sparse view stands for the angles up to the next measured one.
     const double angle = viewWeight();
     for (int ix = first; ix < end; ix++) fn[ix] = fn[ix] * angle;

@@ -9,6 +9,7 @@
 
 #include "scan/own_scan.h"
 #include "parallel_rows.h"
+#include "reconstruct/backproject_lanes.h"
 #include "reconstruct/reconstruct.h"
 #include "scan/scan.h"
 #include "vector_clones.h"
@@ -200,10 +201,18 @@ void projectPixels(const IterativeImage &u, int iw, double *q) {
     }
 }
 
+// The smearing view of angle iw (a parallel angle or a fan's view) for the rays' values r.
+static SmearView smearView(int iw, const double *r) {
+    if (current_scanner->fan) return {.fan = true, .c = cos(iw * dw), .s = sin(iw * dw), .dgamma = fanStep(), .r = r};
+    return {.fan = false, .c = cn[iw], .s = sn[iw], .dgamma = 0, .r = r};
+}
+
 void smearPixels(int iw, int iy, const double *r, double *v) {
-    pixelShares(iw, iy, [&](int ix, int k, double f, double weight) {
-        v[ix] = v[ix] + weight * ((1 - f) * r[k] + f * r[k + 1]);
-    });
+    const double h = (xmax + xmax) / width;
+    const DiscRun run = discRuns()[iy];
+    std::vector<double> xs(width);
+    for (int ix = run.first; ix < run.end; ix++) xs[ix] = pixelX(ix);
+    smearWeighted(smearView(iw, r), h * h, xs.data(), pixelY(iy), run.first, run.end, v);
 }
 
 // Work split into this many pieces for the two threads.
@@ -231,32 +240,6 @@ const double *rayLengths(int iw) {
 
 // ---------------------------------------------------------------- smearing back
 
-// Pixels first..end-1 of a row at height y get their share of r, kept at 0 or above.
-VECTOR_CLONES static void smearRow(int iw, double *__restrict u, int first, int end, const double *__restrict xs,
-                                   double y, const double *__restrict r) {
-    for (int ix = first; ix < end; ix++) {
-        const double p = detectorPosition(iw, xs[ix], y);
-        const int k = (int)p;
-        const double f = p - k;
-        const double share = (1 - f) * r[k] + f * r[k + 1];
-        u[ix] = std::max(0.0, u[ix] + lambda * share);
-    }
-}
-
-// The same along the rays of the fan from the source of view k (j', i and f as
-// the fan's back-projection has them, without its 1 / L^2).
-VECTOR_CLONES static void smearFanRow(double c, double s, double dgamma, double *__restrict u, int first, int end,
-                                      const double *__restrict xs, double y, const double *__restrict r) {
-    for (int ix = first; ix < end; ix++) {
-        double inverse_L2;
-        const double p = fanDetectorPosition(c, s, dgamma, xs[ix], y, &inverse_L2);
-        const int k = (int)p;
-        const double f = p - k;
-        const double share = (1 - f) * r[k] + f * r[k + 1];
-        u[ix] = std::max(0.0, u[ix] + lambda * share);
-    }
-}
-
 // SART's updates at the angles angles[0..n-1], in order. Each angle is two
 // steps that two threads share: the projection with the residuals, ray
 // groups apart, then the smearing, rows apart. Each ray and each pixel is
@@ -277,12 +260,10 @@ static void sartAngles(IterativeImage &u, const int *angles, int n) {
             const double *L = rayLengths(iw);
             for (int ip = first; ip < end; ip++) r[ip] = L[ip] > kShortRay ? (rdn[iw][ip] - q[ip]) / L[ip] : 0;
         } else {
-            for (int iy = height * piece / kPieces; iy < height * (piece + 1) / kPieces; iy++) {
-                if (current_scanner->fan)
-                    smearFanRow(cos(iw * dw), sin(iw * dw), fanStep(), u.row(iy), runs[iy].first, runs[iy].end,
-                                xs.data(), pixelY(iy), r.data());
-                else smearRow(iw, u.row(iy), runs[iy].first, runs[iy].end, xs.data(), pixelY(iy), r.data());
-            }
+            // Each pixel gets its share of r, kept at 0 or above.
+            const SmearView view = smearView(iw, r.data());
+            for (int iy = height * piece / kPieces; iy < height * (piece + 1) / kPieces; iy++)
+                smearCorrections(view, lambda, xs.data(), pixelY(iy), runs[iy].first, runs[iy].end, u.row(iy));
         }
     });
 }

@@ -83,26 +83,7 @@ void weighFanRow(int k, const double *row, double *weighted);
 // at most, tan 30 = 0.577). Two divisions serve the quotient, the
 // approximation, dgamma and 1 / L^2 = 1 / (along^2 (1 + w)): the hot loop
 // of the fan's back-projection, within a few ulp, and it vectorizes.
-// Cephes' P(w) and Q(w) for atan z = z + z w P(w) / Q(w), w = z^2.
-inline double arctanP(double w) {
-    return (((-8.750608600031904122785e-1 * w - 1.615753718733365076637e1) * w - 7.500855792314704667340e1) * w -
-            1.228866684490136173410e2) * w - 6.485021904942025371773e1;
-}
-inline double arctanQ(double w) {
-    return ((((w + 2.485846490142306297962e1) * w + 1.650270098316988542046e2) * w + 4.328810604912902668951e2) * w +
-            4.853903996359136964868e2) * w + 1.945506571482613964425e2;
-}
-
-inline double fanDetectorPosition(double c, double s, double dgamma, double x, double y, double *inverse_L2) {
-    const double along = kSourceRadius + y * c - x * s, across = x * c + y * s;
-    const double r0 = 1 / along, z = across * r0, w = z * z;
-    const double P = arctanP(w), Q = arctanQ(w);
-    // gamma' / dgamma = z (Q + w P) / (Q dgamma), and 1 + w = L^2 / along^2.
-    const double Qd = Q * dgamma, e = 1 + w;
-    const double r1 = 1 / (Qd * e);
-    *inverse_L2 = r0 * r0 * Qd * r1;
-    return z * (Q + w * P) * e * r1 + Np / 2;
-}
+double fanDetectorPosition(double c, double s, double dgamma, double x, double y, double *inverse_L2);
 
 // cos and sin of the source angle of every view of the chosen fan scanner.
 struct FanViewAngles {

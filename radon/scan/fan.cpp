@@ -190,13 +190,6 @@ static FanSetup measuredFan(const OwnScan &scan, const FanGeometry &fan, int k) 
 
 // ---------------------------------------------------------------- the scan
 
-// Without a window only the last view is drawn: the picture the window ends on.
-static int lastMeasuredView(int views) {
-    int last = views - 1;
-    while (last > 0 && !viewMeasured(last)) last--;
-    return last;
-}
-
 void fanScanRows(uint64_t scan, bool draw) {
     const int views = fanViews(current_scanner);
     const int rays = Np + 1;

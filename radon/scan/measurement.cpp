@@ -40,6 +40,12 @@ bool viewMeasured(int iw) {
            ownScanCovers(iw);
 }
 
+int lastMeasuredView(int views) {
+    int last = views - 1;
+    while (last > 0 && !viewMeasured(last)) last--;
+    return last;
+}
+
 double viewWeight(void) {
     const int step = current_views->step;
     // A short scan's views do not close a circle, and its end views carry no

@@ -203,6 +203,9 @@ void showIntegral(void);
 // Whether the scan measures row iw (0..Nw) of the sinogram (measurement.cpp);
 // rows it leaves out hold 0, and methods that visit the angles one by one skip them.
 bool viewMeasured(int iw);
+// The last of rows 0..views-1 that the scan measures (0 when none is). In
+// batch mode a scan draws only its frame: the picture the window ends on.
+int lastMeasuredView(int views);
 // The angle a measured view stands for in a back-projection: dw V / n, V
 // the views of a turn (Nw, or a fan's full 2 Nw) and n those of them that
 // views left out evenly measure, so that the views still cover the turn

@@ -32,6 +32,7 @@ static void scanRows(uint64_t scan, bool draw) {
     // Angles are independent: integrate them on two threads, draw in order.
     const int rays = Np + 1;
     std::vector<double> sums((size_t)(Nw + 1) * rays);
+    const int last = lastMeasuredView(Nw + 1);
     computeRowsInOrder(
         Nw + 1,
         [&](int iw) {
@@ -47,7 +48,7 @@ static void scanRows(uint64_t scan, bool draw) {
         },
         [&](int iw) {
             // Views left out are skipped; the detector band shows the ideal integrals.
-            if (!draw || !viewMeasured(iw)) return;
+            if (!draw || !viewMeasured(iw) || (batch_mode && iw != last)) return;
             ClearCanvas();
             for (int ip = 0; ip <= Np; ip++) drawRayEnds(ray(iw, ip), integralGrey(sums[(size_t)iw * rays + ip]));
             FlushBuffer();

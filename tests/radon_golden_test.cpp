@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "radon_test_canvas.h"
+#include "simd.h"
 
 static bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -130,4 +133,12 @@ TEST(Golden, BackProjectionValuesAndPicture) {
         drawBackProjection();
         EXPECT_TRUE(windowPicture() == plainPicture);
     }
+}
+
+// The tests run twice (tests/CMakeLists.txt): on the best SIMD instruction
+// set, and with RADON_SIMD=scalar on Highway's scalar fallback.
+TEST(Golden, InstructionSetAsAsked) {
+    const char *asked = std::getenv("RADON_SIMD");
+    const std::string name = simdTargetName();
+    EXPECT_EQ(name == "EMU128" || name == "SCALAR", asked && std::string(asked) == "scalar") << name;
 }

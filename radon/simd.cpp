@@ -18,6 +18,7 @@ HWY_AFTER_NAMESPACE();
 
 #include "simd.h"
 
+// The functions' tables, in namespace radon: the dispatching calls below look there.
 namespace radon {
 HWY_EXPORT(TargetName);
 } // namespace radon
@@ -35,6 +36,7 @@ void chooseSimdTarget(void) {
 
 const char *simdTargetName(void) {
     chooseSimdTarget();
-    return HWY_DYNAMIC_DISPATCH(radon::TargetName)();
+    using namespace radon;
+    return HWY_DYNAMIC_DISPATCH(TargetName)();
 }
 #endif

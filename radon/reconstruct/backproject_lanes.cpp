@@ -166,6 +166,7 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 #include "simd.h"
 
+// The functions' tables, in namespace radon: the dispatching calls below look there.
 namespace radon {
 HWY_EXPORT(BackProjectAngles);
 HWY_EXPORT(FanBackProjectViews);
@@ -176,24 +177,28 @@ HWY_EXPORT(SmearWeighted);
 void backProjectAngles(double *const *filtered, const int *angles, int n, const double *xs, double y, int first,
                        int end, double *fn) {
     chooseSimdTarget();
-    HWY_DYNAMIC_DISPATCH(radon::BackProjectAngles)(filtered, angles, n, xs, y, first, end, fn);
+    using namespace radon;
+    HWY_DYNAMIC_DISPATCH(BackProjectAngles)(filtered, angles, n, xs, y, first, end, fn);
 }
 
 void fanBackProjectViews(const FanView *views, int n, double dgamma, const double *xs, double y, int first, int end,
                          double *fn) {
     chooseSimdTarget();
-    HWY_DYNAMIC_DISPATCH(radon::FanBackProjectViews)(views, n, dgamma, xs, y, first, end, fn);
+    using namespace radon;
+    HWY_DYNAMIC_DISPATCH(FanBackProjectViews)(views, n, dgamma, xs, y, first, end, fn);
 }
 
 void smearCorrections(const SmearView &view, double lambda, const double *xs, double y, int first, int end,
                       double *u) {
     chooseSimdTarget();
-    HWY_DYNAMIC_DISPATCH(radon::SmearCorrections)(view, lambda, xs, y, first, end, u);
+    using namespace radon;
+    HWY_DYNAMIC_DISPATCH(SmearCorrections)(view, lambda, xs, y, first, end, u);
 }
 
 void smearWeighted(const SmearView &view, double area, const double *xs, double y, int first, int end, double *v) {
     chooseSimdTarget();
-    HWY_DYNAMIC_DISPATCH(radon::SmearWeighted)(view, area, xs, y, first, end, v);
+    using namespace radon;
+    HWY_DYNAMIC_DISPATCH(SmearWeighted)(view, area, xs, y, first, end, v);
 }
 
 double fanDetectorPosition(double c, double s, double dgamma, double x, double y, double *inverse_L2) {

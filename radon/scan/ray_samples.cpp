@@ -94,6 +94,7 @@ HWY_AFTER_NAMESPACE();
 
 #include "simd.h"
 
+// The functions' tables, in namespace radon: the dispatching calls below look there.
 namespace radon {
 HWY_EXPORT(SumRays);
 } // namespace radon
@@ -129,6 +130,7 @@ void sumRays(const Ray *rays, int n, double *sums) {
     std::vector<int> lo(n), hi(n);
     for (int i = 0; i < n; i++) samplesNearObject(rays[i].xp, radius, &lo[i], &hi[i]);
     chooseSimdTarget();
-    HWY_DYNAMIC_DISPATCH(radon::SumRays)(rays, lo.data(), hi.data(), n, sums);
+    using namespace radon;
+    HWY_DYNAMIC_DISPATCH(SumRays)(rays, lo.data(), hi.data(), n, sums);
 }
 #endif

@@ -17,6 +17,11 @@ HWY_BEFORE_NAMESPACE();
 namespace radon::HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 
+// The target's widest vectors of doubles, and room for their lanes.
+using D = hn::ScalableTag<double>;
+using V = hn::Vec<D>;
+const size_t kMaxLanes = HWY_MAX_BYTES / sizeof(double);
+
 struct OneLane {
     using V = double;
     double operator()(double constant) const { return constant; }

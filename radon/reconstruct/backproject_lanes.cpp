@@ -13,11 +13,6 @@
 HWY_BEFORE_NAMESPACE();
 namespace radon::HWY_NAMESPACE {
 
-using D = hn::ScalableTag<double>;
-using V = hn::Vec<D>;
-// Room for the lanes of the widest target.
-const size_t kMaxLanes = HWY_MAX_BYTES / sizeof(double);
-
 // out[ix] = block(x, out[ix]) for the pixels first..end-1, lanes at a time;
 // past end the lanes repeat the last pixel, and their results are dropped.
 template <class Block>

@@ -16,11 +16,6 @@
 HWY_BEFORE_NAMESPACE();
 namespace radon::HWY_NAMESPACE {
 
-using D = hn::ScalableTag<double>;
-using V = hn::Vec<D>;
-// Room for the lanes of the widest target.
-const size_t kMaxLanes = HWY_MAX_BYTES / sizeof(double);
-
 // Rays first..first+lanes-1 (the last repeated where n runs out) summed
 // along their samples lo..hi-1 (over all of them), value(x, y) at each.
 template <class Value>

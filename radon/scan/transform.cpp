@@ -69,9 +69,7 @@ static void measuredRows(void) {
     for (int iw = 0; iw <= Nw; iw++)
         for (int ip = 0; ip <= Np; ip++) largest = std::max(largest, rdn[iw][ip]);
     const double lit = largest > 0 ? 4 / (largest * dl) : 0;
-    // Without a window only the last view is drawn: the picture the window ends on.
-    int last = Nw;
-    while (last > 0 && !viewMeasured(last)) last--;
+    const int last = lastMeasuredView(Nw + 1);
     for (int iw = 0; iw <= Nw; iw++) {
         if (!viewMeasured(iw) || (batch_mode && iw != last)) continue;
         ClearCanvas();

@@ -35,7 +35,8 @@ HWY_INLINE void inBlocks(const double *xs, int first, int end, double *out, Bloc
 // row[i + 1] for i = (int)p, and i itself. Neighbouring pixels read
 // neighbouring elements, so the lanes' elements usually lie in a window of
 // twice as many elements as lanes, which two loads and lane permutations
-// read faster than a gather does.
+// read faster than a gather does; the portable target's lanes are arrays,
+// read as fast one by one.
 struct Neighbours {
     V i, at, next;
 };
@@ -47,7 +48,7 @@ HWY_INLINE Neighbours neighbours(const double *row, V p) {
     // The positions grow or fall across the lanes, as the pixels' x grows.
     const int64_t at_first = hn::GetLane(i), at_last = hn::ExtractLane(i, lanes - 1);
     const int64_t base = std::min(at_first, at_last);
-    if (std::max(at_first, at_last) + 1 - base >= 2 * lanes || base + 2 * lanes > Np + 1)
+    if (HWY_TARGET == HWY_EMU128 || std::max(at_first, at_last) + 1 - base >= 2 * lanes || base + 2 * lanes > Np + 1)
         return {hn::Trunc(p), hn::GatherIndex(d, row, i), hn::GatherIndex(d, row + 1, i)};
     const V low = hn::LoadU(d, row + base), high = hn::LoadU(d, row + base + lanes);
     const auto in_window = [&](hn::Vec<decltype(di)> offset) {

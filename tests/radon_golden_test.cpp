@@ -1,6 +1,7 @@
 // The stages against plain loops in the order of their definitions: the
-// fast paths (rows on two threads, sums in step, samples beyond an object's
-// radius left out, the kernel table) must give the very same bits and pictures.
+// fast paths (rows on two threads, sums in SIMD lanes, samples beyond an
+// object's radius left out, the kernel table) must give the very same bits
+// and pictures.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -14,21 +14,22 @@ HWY_BEFORE_NAMESPACE();
 namespace radon::HWY_NAMESPACE {
 
 // out[ix] = block(x, out[ix]) for the pixels first..end-1, lanes at a time;
-// past end the lanes repeat the last pixel, and their results are dropped.
+// past end the last block's lanes repeat the last pixel, and their results
+// are dropped.
 template <class Block>
 HWY_INLINE void inBlocks(const double *xs, int first, int end, double *out, Block block) {
     const D d;
     const int lanes = (int)hn::Lanes(d);
+    int ix = first;
+    for (; ix + lanes <= end; ix += lanes) hn::StoreU(block(hn::LoadU(d, xs + ix), hn::LoadU(d, out + ix)), d, out + ix);
+    if (ix >= end) return;
     HWY_ALIGN double x[kMaxLanes], v[kMaxLanes];
-    for (int ix = first; ix < end; ix += lanes) {
-        const int count = std::min(lanes, end - ix);
-        for (int i = 0; i < lanes; i++) {
-            x[i] = xs[ix + std::min(i, count - 1)];
-            v[i] = out[ix + std::min(i, count - 1)];
-        }
-        hn::Store(block(hn::Load(d, x), hn::Load(d, v)), d, v);
-        std::copy(v, v + count, out + ix);
+    for (int i = 0; i < lanes; i++) {
+        x[i] = xs[std::min(ix + i, end - 1)];
+        v[i] = out[std::min(ix + i, end - 1)];
     }
+    hn::Store(block(hn::Load(d, x), hn::Load(d, v)), d, v);
+    std::copy(v, v + (end - ix), out + ix);
 }
 
 // The detector values on either side of positions 0 <= p < Np: row[i] and

@@ -242,8 +242,7 @@ void drawMeasuredFanViews(void) {
     const FanGeometry fan(scan);
     double largest = 0;
     for (double p : scan.p) largest = std::max(largest, p);
-    // Lit as the program's own scan would show a long path through the phantom at the largest reading.
-    const double lit = largest > 0 ? 4 / (largest * dl) : 0;
+    const double lit = measuredLit(largest);
     std::vector<double> grey(scan.columns);
     for (int k = batch_mode ? scan.views - 1 : 0; k < scan.views; k++) {
         for (int j = 0; j < scan.columns; j++) grey[j] = integralGrey(scan.p[(size_t)k * scan.columns + j] * lit);

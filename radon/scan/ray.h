@@ -26,6 +26,10 @@ inline Ray ray(int iw, int ip) { return rayThrough(cn[iw], sn[iw], ip * dp - xma
 // The grey of a detector cell in the scan's picture, for a ray whose
 // samples add up to sum: brighter for a longer path through the object.
 inline double integralGrey(double sum) { return 1.1 - exp(-0.3 * sum * dl); }
+// For a measured scan, whose largest line integral is `largest`: the factor
+// that makes a line integral a sum for integralGrey, so that the largest
+// looks as a long path through the phantom does.
+inline double measuredLit(double largest) { return largest > 0 ? 4 / (largest * dl) : 0; }
 
 // The inner samples of each ray: il = first..end-1.
 inline int firstSample() { return Nl / 20; }

@@ -68,7 +68,7 @@ static void measuredRows(void) {
     double largest = 0;
     for (int iw = 0; iw <= Nw; iw++)
         for (int ip = 0; ip <= Np; ip++) largest = std::max(largest, rdn[iw][ip]);
-    const double lit = largest > 0 ? 4 / (largest * dl) : 0;
+    const double lit = measuredLit(largest);
     const int last = lastMeasuredView(Nw + 1);
     for (int iw = 0; iw <= Nw; iw++) {
         if (!viewMeasured(iw) || (batch_mode && iw != last)) continue;

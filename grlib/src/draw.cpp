@@ -94,30 +94,19 @@ void walk_line(int x0, int y0, int x1, int y1, int w, int h, Visit visit) {
 // path, round joins. Pixel centres sit on the mapped integer points; an even
 // width is centred half a pixel up and to the left of them, so that a
 // horizontal or vertical stroke is exactly `width` pixels across.
-void stroke_wide(Surface &s, int x0, int y0, int x1, int y1, int width, uint32_t rgb) {
-    const double shift = width % 2 == 0 ? 0.5 : 0.0;
-    const double ax = x0 - shift, ay = y0 - shift, bx = x1 - shift, by = y1 - shift;
-    const double r = width / 2.0, r2 = r * r;
-    const double vx = bx - ax, vy = by - ay, len2 = vx * vx + vy * vy;
+class WideStroke {
+  public:
+    WideStroke(int x0, int y0, int x1, int y1, int width)
+        : shift(width % 2 == 0 ? 0.5 : 0.0), ax(x0 - shift), ay(y0 - shift), bx(x1 - shift), by(y1 - shift),
+          r(width / 2.0), r2(r * r), vx(bx - ax), vy(by - ay), len2(vx * vx + vy * vy), len(std::sqrt(len2)) {}
 
-    // The exact rule. Coordinates are small integers and halves, so every
-    // product here is exact and the covered pixels of a row are contiguous.
-    auto inside = [&](int px, int py) {
-        const double ux = px - ax, uy = py - ay;
-        const double t = ux * vx + uy * vy;
-        if (t <= 0.0) return ux * ux + uy * uy <= r2;
-        if (t >= len2) {
-            const double wx = px - bx, wy = py - by;
-            return wx * wx + wy * wy <= r2;
-        }
-        const double c = ux * vy - uy * vx;
-        return c * c <= r2 * len2;
-    };
+    // The rows the pen can reach.
+    double top() const { return std::floor(std::min(ay, by) - r); }
+    double bottom() const { return std::ceil(std::max(ay, by) + r); }
 
-    const double top = std::max(std::floor(std::min(ay, by) - r), 0.0);
-    const double bottom = std::min(std::ceil(std::max(ay, by) + r), s.h - 1.0);
-    const double len = std::sqrt(len2);
-    for (int py = (int)top; py <= (int)bottom; py++) {
+    // The covered columns of row py among first..last: left..right, empty
+    // when left > right.
+    void span(int py, int first, int last, int *left_out, int *right_out) const {
         // The row's span, estimated as the hull of the two end discs and the
         // band between them, then settled pixel by pixel with the exact rule.
         double lo = INFINITY, hi = -INFINITY;
@@ -153,15 +142,88 @@ void stroke_wide(Surface &s, int x0, int y0, int x1, int y1, int width, uint32_t
             clip(vy, -dy * vx, -r * len, r * len);
             widen(a, b);
         }
-        if (!(lo <= hi)) continue;
-        int left = (int)std::max(std::floor(lo), -1.0), right = (int)std::min(std::ceil(hi), (double)s.w);
-        while (left > 0 && inside(left - 1, py)) left--;
+        *left_out = 0;
+        *right_out = -1;
+        if (!(lo <= hi)) return;
+        int left = (int)std::max(std::floor(lo), first - 1.0), right = (int)std::min(std::ceil(hi), last + 1.0);
+        while (left > first && inside(left - 1, py)) left--;
         while (left <= right && !inside(left, py)) left++;
-        while (right < s.w - 1 && inside(right + 1, py)) right++;
+        while (right < last && inside(right + 1, py)) right++;
         while (right >= left && !inside(right, py)) right--;
+        *left_out = std::max(left, first);
+        *right_out = std::min(right, last);
+    }
+
+  private:
+    // The exact rule. Coordinates are small integers and halves, so every
+    // product here is exact and the covered pixels of a row are contiguous.
+    bool inside(int px, int py) const {
+        const double ux = px - ax, uy = py - ay;
+        const double t = ux * vx + uy * vy;
+        if (t <= 0.0) return ux * ux + uy * uy <= r2;
+        if (t >= len2) {
+            const double wx = px - bx, wy = py - by;
+            return wx * wx + wy * wy <= r2;
+        }
+        const double c = ux * vy - uy * vx;
+        return c * c <= r2 * len2;
+    }
+
+    double shift, ax, ay, bx, by, r, r2, vx, vy, len2, len;
+};
+
+// The rule is exact and the same wherever a stroke starts, so a stroke's
+// pixels depend on its direction, length and width only. Animations draw
+// the same short stroke hundreds of times a frame (a detector's cells), so
+// the last few shapes are kept, each as its rows' spans from its start.
+struct StrokeShape {
+    int dx = 0, dy = 0, width = 0, top = 0;
+    std::vector<std::pair<int, int>> rows;
+};
+constexpr int kShapeReach = 1024; // longer strokes are clipped to the surface as they are drawn
+constexpr size_t kKeptShapes = 8;
+
+const StrokeShape &stroke_shape(int dx, int dy, int width) {
+    static StrokeShape kept[kKeptShapes];
+    static size_t next = 0;
+    for (const StrokeShape &shape : kept)
+        if (shape.width == width && shape.dx == dx && shape.dy == dy) return shape;
+    StrokeShape &shape = kept[next];
+    next = (next + 1) % kKeptShapes;
+    const WideStroke stroke(0, 0, dx, dy, width);
+    const int reach = std::abs(dx) + width + 2;
+    shape = {dx, dy, width, (int)stroke.top(), {}};
+    for (int py = shape.top; py <= (int)stroke.bottom(); py++) {
+        int left, right;
+        stroke.span(py, -reach, reach, &left, &right);
+        shape.rows.emplace_back(left, right);
+    }
+    return shape;
+}
+
+void stroke_wide(Surface &s, int x0, int y0, int x1, int y1, int width, uint32_t rgb) {
+    auto fill = [&](int py, int left, int right) {
         left = std::max(left, 0);
         right = std::min(right, s.w - 1);
-        for (int px = left; px <= right; px++) s.pixels[(size_t)py * s.w + px] = rgb;
+        if (left <= right) std::fill(&s.pixels[(size_t)py * s.w + left], &s.pixels[(size_t)py * s.w + right] + 1, rgb);
+    };
+    const int64_t dx = (int64_t)x1 - x0, dy = (int64_t)y1 - y0;
+    if (std::llabs(dx) <= kShapeReach && std::llabs(dy) <= kShapeReach && width <= kShapeReach) {
+        const StrokeShape &shape = stroke_shape((int)dx, (int)dy, width);
+        for (size_t i = 0; i < shape.rows.size(); i++) {
+            const int64_t py = (int64_t)y0 + shape.top + (int64_t)i;
+            if (py >= 0 && py < s.h)
+                fill((int)py, (int)std::clamp<int64_t>(x0 + (int64_t)shape.rows[i].first, -1, s.w),
+                     (int)std::clamp<int64_t>(x0 + (int64_t)shape.rows[i].second, -1, s.w));
+        }
+        return;
+    }
+    const WideStroke stroke(x0, y0, x1, y1, width);
+    const int top = (int)std::max(stroke.top(), 0.0), bottom = (int)std::min(stroke.bottom(), s.h - 1.0);
+    for (int py = top; py <= bottom; py++) {
+        int left, right;
+        stroke.span(py, 0, s.w - 1, &left, &right);
+        fill(py, left, right);
     }
 }
 

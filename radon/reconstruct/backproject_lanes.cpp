@@ -49,7 +49,7 @@ HWY_INLINE Neighbours neighbours(const double *row, V p) {
     // The positions grow or fall across the lanes, as the pixels' x grows.
     const int64_t at_first = hn::GetLane(i), at_last = hn::ExtractLane(i, lanes - 1);
     const int64_t base = std::min(at_first, at_last);
-    if (HWY_TARGET == HWY_EMU128 || std::max(at_first, at_last) + 1 - base >= 2 * lanes || base + 2 * lanes > Np + 1)
+    if (HWY_TARGET == HWY_EMU128 || HWY_TARGET == HWY_WASM || std::max(at_first, at_last) + 1 - base >= 2 * lanes || base + 2 * lanes > Np + 1)
         return {hn::Trunc(p), hn::GatherIndex(d, row, i), hn::GatherIndex(d, row + 1, i)};
     const V low = hn::LoadU(d, row + base), high = hn::LoadU(d, row + base + lanes);
     const auto in_window = [&](hn::Vec<decltype(di)> offset) {

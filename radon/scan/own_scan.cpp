@@ -17,11 +17,16 @@ bool readArray(const std::string &path, const std::string &variable, Array2D *ar
     for (char &c : ending) c = (char)std::tolower((unsigned char)c);
     if (ending == "npy") return readNpy(path, array, error);
     if (ending == "csv" || ending == "txt") return readText(path, array, error);
-    if (ending == "png") return readPng(path, array, error);
 #ifndef __EMSCRIPTEN__
-    if (ending == "tif" || ending == "tiff") return readTiff(path, array, error);
-    if (ending == "mat") return readMat(path, variable, array, error);
+    if (ending == "png" || ending == "tif" || ending == "tiff" || ending == "mat") {
+        const FormatReaders *readers = formatReaders(error);
+        if (!readers) return false;
+        if (ending == "png") return readers->png(path, array, error);
+        if (ending == "mat") return readers->mat(path, variable, array, error);
+        return readers->tiff(path, array, error);
+    }
 #else
+    if (ending == "png") return readPng(path, array, error);
     (void)variable; // MATLAB files are the installed program's
     if (ending == "tif" || ending == "tiff" || ending == "mat") {
         *error = "the installed program reads ." + ending + " files; the page reads .npy, .csv and .png";

@@ -29,6 +29,19 @@ bool readPng(const std::string &path, Array2D *array, std::string *error);
 bool readTiff(const std::string &path, Array2D *array, std::string *error);
 bool readMat(const std::string &path, const std::string &variable, Array2D *array, std::string *error);
 
+// On the desktop the readers that need a format's library (PNG, TIFF and
+// MATLAB) are a module of their own, radon-formats.so, which the program
+// loads the first time it opens such a file (format_module.cpp): loading
+// those libraries, HDF5 with its network stack among them, takes longer
+// than most scans take to compute.
+struct FormatReaders {
+    decltype(&readPng) png;
+    decltype(&readTiff) tiff;
+    decltype(&readMat) mat;
+};
+// The module's readers, loaded once; null with *error when they cannot be.
+const FormatReaders *formatReaders(std::string *error);
+
 // ---------------------------------------------------------------- the scan file (scan_file.cpp)
 
 // A reading of the open beam or of the dark: none given, one number, or a

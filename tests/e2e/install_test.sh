@@ -12,15 +12,22 @@ cd "$work" || exit 1
 DESTDIR=$work/stage cmake --install "$build" --prefix /usr/local >/dev/null
 prefix=$work/stage/usr/local
 (cd "$prefix" && find . ! -type d | sort) >files.txt
-{ printf '%s\n' ./bin/radon ./share/applications/radon.desktop ./share/doc/radon/changelog.gz \
+{ printf '%s\n' ./bin/radon ./lib/radon/radon-formats.so ./share/applications/radon.desktop ./share/doc/radon/changelog.gz \
     ./share/doc/radon/copyright ./share/icons/hicolor/256x256/apps/radon.png ./share/man/man1/radon.1.gz \
     ./share/radon/lessons/ct-course.md ./share/radon/lessons/own-scan.md
   (cd "$src" && find examples ! -type d | sed 's|^|./share/radon/|'); } | sort >expected.txt
-check "an install holds exactly the program, desktop entry, changelog, copyright, icon, manual page, lessons and examples" \
+check "an install holds exactly the program, its module of format readers, desktop entry, changelog, copyright, icon, manual page, lessons and examples" \
     cmp -s files.txt expected.txt
 # The installed lesson opens the installed examples.
 "$prefix/bin/radon" --lesson "$prefix/share/radon/lessons/own-scan.md" --handout own-scan.html >/dev/null 2>&1; status=$?
 check "the installed lesson on a measured scan opens the installed examples" [ $status -eq 0 ]
+
+# TIFF and MATLAB data through the installed module of format readers.
+for scan in lab-fan.scan lab-fan-mat.scan; do
+    LD_DEBUG=files "$prefix/bin/radon" --scan "$prefix/share/radon/examples/$scan" --batch R >/dev/null 2>loaded.txt; status=$?
+    check "the installed program opens $scan with its installed readers" \
+        sh -c "[ $status -eq 0 ] && grep -q 'file=$prefix/bin/../lib/radon/radon-formats.so' loaded.txt"
+done
 
 version=$("$prefix/bin/radon" --version); status=$?
 check "the installed radon --version prints 'radon X.Y.Z' and exits 0" \

@@ -205,6 +205,13 @@ typedef std::function<void(const uint8_t *rgba, int w, int h)> PictureFunc;
 // taller than max_side are refused. False with *error (the reason) on failure.
 bool LoadPicture(const char *path, int max_side, const PictureFunc &take, std::string *error);
 
+// ---------------------------------------------------------------- modules (desktop)
+
+// The address of `symbol` in a shared module: the one at `installed`, a
+// path from the program's own directory (where an install puts it), or else
+// the one at `built` (where the build made it). Null with *error (why not).
+void *LoadModuleSymbol(const char *installed, const char *built, const char *symbol, std::string *error);
+
 // ---------------------------------------------------------------- inspection
 // Read back what the surfaces hold (packed colours), for tests and tools.
 

@@ -14,10 +14,12 @@ Surface back_surface;
 Surface *canvas = &window_surface;
 int doublebuf = 0;
 bool is_open = false;
-const Platform *platform = &platform_window;
+const Platform *platform = nullptr; // the window's until SetCanvasBackend says otherwise
 void (*menu_overlay)(std::vector<uint32_t> &, int, int) = nullptr;
 
 static int zoom_factor = 1;
+// Why the window backend could not be had.
+static std::string window_unavailable;
 static std::string open_failure_hint;
 static bool window_dirty = false;
 static unsigned touches = 0;
@@ -130,7 +132,7 @@ void handle_window_events() {
 using namespace grlib;
 
 void SetCanvasBackend(GrBackend backend, int zoom) {
-    platform = backend == GR_BACKEND_NONE ? &platform_none : &platform_window;
+    platform = backend == GR_BACKEND_NONE ? &platform_none : window_platform(&window_unavailable);
     zoom_factor = zoom < 1 ? 1 : zoom;
 }
 
@@ -145,8 +147,9 @@ void InitCanvas(int width, int height, const char *title) {
     }
     _width = width;
     _height = height;
-    std::string error;
-    if (!platform->open(width, height, title, &zoom_factor, &error)) {
+    std::string error = window_unavailable;
+    if (!platform) platform = window_platform(&error);
+    if (!platform || !platform->open(width, height, title, &zoom_factor, &error)) {
         std::fprintf(stderr, "%s: no window could be opened (%s)%s\n", title, error.c_str(),
                      open_failure_hint.c_str());
         std::exit(1);

@@ -1,5 +1,5 @@
-// Picture files on the desktop, decoded by SDL2_image, and the back buffer
-// written as a PNG by it.
+// Picture files on the desktop, decoded by SDL2_image, and PNG files
+// written by it (part of the SDL2 module, sdl_module.h).
 #include <SDL.h>
 #include <SDL_image.h>
 #include <fcntl.h>
@@ -11,8 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "canvas_state.h"
-#include "savefile.h"
+#include "sdl_module.h"
 
 // Whether a JPEG stream ends before its end marker. libjpeg pads a file cut
 // short with an end of its own and only warns; the picture would come out
@@ -146,7 +145,7 @@ static std::string wrongSize(const std::string &size, int max_side) {
            " pixels wide and tall";
 }
 
-bool LoadPicture(const char *path, int max_side, const PictureFunc &take, std::string *error) {
+bool sdl_load_picture(const char *path, int max_side, const PictureFunc &take, std::string *error) {
     SDL_RWops *rw = openPicture(path, error);
     if (!rw) return false;
     // The name's extension tells formats without a signature (TGA) apart.
@@ -189,17 +188,11 @@ bool LoadPicture(const char *path, int max_side, const PictureFunc &take, std::s
     return true;
 }
 
-int SaveImageAsPNG(const char *fname) {
-    std::vector<uint8_t> rgb;
-    rgb.reserve((size_t)grlib::_width * grlib::_height * 3);
-    for (uint32_t pixel : grlib::back_surface.pixels)
-        for (int shift : {0, 8, 16}) rgb.push_back((uint8_t)(pixel >> shift));
-    return grlib::save_replacing(fname, [&](FILE *fp) {
-        SDL_Surface *surface = SDL_CreateRGBSurfaceWithFormatFrom(
-            rgb.data(), grlib::_width, grlib::_height, 24, grlib::_width * 3, SDL_PIXELFORMAT_RGB24);
-        SDL_RWops *out = surface ? SDL_RWFromFP(fp, SDL_FALSE) : nullptr;
-        const bool ok = out && IMG_SavePNG_RW(surface, out, 1) == 0;
-        SDL_FreeSurface(surface);
-        return ok && !std::ferror(fp);
-    });
+bool sdl_write_png(std::FILE *fp, const uint8_t *rgb, int w, int h) {
+    SDL_Surface *surface =
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t *>(rgb), w, h, 24, w * 3, SDL_PIXELFORMAT_RGB24);
+    SDL_RWops *out = surface ? SDL_RWFromFP(fp, SDL_FALSE) : nullptr;
+    const bool ok = out && IMG_SavePNG_RW(surface, out, 1) == 0;
+    SDL_FreeSurface(surface);
+    return ok;
 }

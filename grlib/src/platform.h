@@ -64,8 +64,11 @@ struct Platform {
     bool interactive;
 };
 
-extern const Platform platform_window; // SDL2 on the desktop, the page on the web
-extern const Platform platform_none;   // no window: tests and batch mode
+// The window backend: the page on the web; on the desktop SDL2's, in a
+// module of its own loaded the first time a window is asked for (sdl_loader.cpp).
+// Null with *error when it cannot be had.
+const Platform *window_platform(std::string *error);
+extern const Platform platform_none; // no window: tests and batch mode
 
 // The no-window backend's queue, filled by tests.
 void headless_push_event(const PlatformEvent &ev);

@@ -11,7 +11,7 @@
 #include <deque>
 #include <thread>
 
-#include "platform.h"
+#include "sdl_module.h"
 
 static SDL_Window *window = nullptr;
 static SDL_Renderer *renderer = nullptr;
@@ -443,7 +443,7 @@ static bool sdl_poll_window(PlatformEvent *ev) {
 
 static void sdl_sleep(int ms) { SDL_Delay((Uint32)ms); }
 
-const Platform platform_window = {
+const Platform platform_sdl = {
     .open = sdl_open,
     .close = sdl_close,
     .resize = sdl_resize,

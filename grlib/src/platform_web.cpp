@@ -434,7 +434,7 @@ static void web_sleep(int ms) {
     last_yield_ms = emscripten_get_now();
 }
 
-const Platform platform_window = {
+static const Platform platform_web = {
     .open = web_open,
     .close = web_close,
     .resize = web_resize,
@@ -447,3 +447,5 @@ const Platform platform_window = {
     .landscape = web_landscape,
     .interactive = true,
 };
+
+const Platform *window_platform(std::string *) { return &platform_web; }

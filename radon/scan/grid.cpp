@@ -2,7 +2,9 @@
 // that several stages share.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <iterator>
+#include <memory>
 
 #include "scan/scan.h"
 
@@ -37,8 +39,6 @@ void offerGrid(const GridChoice &own) {
     grid_choices = grids_offered;
 }
 
-static int rows_alloc = 0;
-
 void initRadon(int N_w, int N_p) {
     Nw = N_w;
     Np = N_p;
@@ -58,36 +58,33 @@ void initRadon(int N_w, int N_p) {
         sn[iw] = sin(iw * dw);
     }
 
-    if (rdn) {
-        for (int iw = 0; iw < rows_alloc; iw++) {
-            delete[] rdn[iw];
-            delete[] fbp[iw];
-        }
-        delete[] rdn;
-        delete[] fbp;
-    }
-    // Room for the Nw + 1 angles and for a fan's full turn of 2 Nw views.
-    rows_alloc = 2 * Nw + 1;
-    rdn = new double *[rows_alloc];
-    fbp = new double *[rows_alloc];
-    for (int iw = 0; iw < rows_alloc; iw++) {
-        rdn[iw] = new double[Np + 1];
-        fbp[iw] = new double[Np + 1];
+    // Each array's rows in one block; room for the Nw + 1 angles and for a
+    // fan's full turn of 2 Nw views.
+    static std::unique_ptr<double[]> rdn_rows, fbp_rows;
+    const int rows = 2 * Nw + 1;
+    delete[] rdn;
+    delete[] fbp;
+    rdn = new double *[rows];
+    fbp = new double *[rows];
+    rdn_rows.reset(new double[(size_t)rows * (Np + 1)]);
+    fbp_rows.reset(new double[(size_t)rows * (Np + 1)]);
+    for (int iw = 0; iw < rows; iw++) {
+        rdn[iw] = &rdn_rows[(size_t)iw * (Np + 1)];
+        fbp[iw] = &fbp_rows[(size_t)iw * (Np + 1)];
     }
 
-    // The work images start at 0, so a pixel never shows an undefined value.
-    if (abuf) {
+    // The work images, the canvas's size, are made once and start at 0, so a
+    // pixel never shows an undefined value. calloc takes a block this large
+    // fresh from the system, zero already: it costs nothing until a
+    // demonstration draws into it.
+    if (!abuf) {
+        double *a = static_cast<double *>(std::calloc((size_t)width * height, sizeof(double)));
+        double *b = static_cast<double *>(std::calloc((size_t)width * height, sizeof(double)));
+        abuf = new double *[width];
+        bbuf = new double *[width];
         for (int ix = 0; ix < width; ix++) {
-            delete[] abuf[ix];
-            delete[] bbuf[ix];
+            abuf[ix] = a + (size_t)ix * height;
+            bbuf[ix] = b + (size_t)ix * height;
         }
-        delete[] abuf;
-        delete[] bbuf;
-    }
-    abuf = new double *[width];
-    bbuf = new double *[width];
-    for (int ix = 0; ix < width; ix++) {
-        abuf[ix] = new double[height]();
-        bbuf[ix] = new double[height]();
     }
 }

@@ -12,15 +12,19 @@ cd "$work" || exit 1
 DESTDIR=$work/stage cmake --install "$build" --prefix /usr/local >/dev/null
 prefix=$work/stage/usr/local
 (cd "$prefix" && find . ! -type d | sort) >files.txt
-{ printf '%s\n' ./bin/radon ./lib/radon/radon-formats.so ./share/applications/radon.desktop ./share/doc/radon/changelog.gz \
+{ printf '%s\n' ./bin/radon ./lib/radon/grlib-sdl.so ./lib/radon/radon-formats.so ./share/applications/radon.desktop ./share/doc/radon/changelog.gz \
     ./share/doc/radon/copyright ./share/icons/hicolor/256x256/apps/radon.png ./share/man/man1/radon.1.gz \
     ./share/radon/lessons/ct-course.md ./share/radon/lessons/own-scan.md
   (cd "$src" && find examples ! -type d | sed 's|^|./share/radon/|'); } | sort >expected.txt
-check "an install holds exactly the program, its module of format readers, desktop entry, changelog, copyright, icon, manual page, lessons and examples" \
+check "an install holds exactly the program, its modules (SDL2, format readers), desktop entry, changelog, copyright, icon, manual page, lessons and examples" \
     cmp -s files.txt expected.txt
 # The installed lesson opens the installed examples.
-"$prefix/bin/radon" --lesson "$prefix/share/radon/lessons/own-scan.md" --handout own-scan.html >/dev/null 2>&1; status=$?
+# Its handout's pictures are written by the installed SDL2 module.
+LD_DEBUG=files "$prefix/bin/radon" --lesson "$prefix/share/radon/lessons/own-scan.md" --handout own-scan.html \
+    >/dev/null 2>loaded.txt; status=$?
 check "the installed lesson on a measured scan opens the installed examples" [ $status -eq 0 ]
+check "... and writes its handout's pictures with the installed SDL2 module" \
+    grep -q "file=$prefix/bin/../lib/radon/grlib-sdl.so" loaded.txt
 
 # TIFF and MATLAB data through the installed module of format readers.
 for scan in lab-fan.scan lab-fan-mat.scan; do

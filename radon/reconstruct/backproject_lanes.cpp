@@ -4,6 +4,7 @@
 #include "hwy/foreach_target.h" // IWYU pragma: keep
 
 #include <algorithm>
+#include <vector>
 
 #include "hwy/highway.h"
 #include "reconstruct/backproject_lanes.h"
@@ -53,9 +54,14 @@ HWY_INLINE Neighbours neighbours(const double *row, V p) {
         return {hn::Trunc(p), hn::GatherIndex(d, row, i), hn::GatherIndex(d, row + 1, i)};
     const V low = hn::LoadU(d, row + base), high = hn::LoadU(d, row + base + lanes);
     const auto in_window = [&](hn::Vec<decltype(di)> offset) {
+#if HWY_TARGET <= HWY_AVX3
+        // One permutation of both vectors at once, which Highway 1.0 has no operation for.
+        return V{_mm512_permutex2var_pd(low.raw, offset.raw, high.raw)};
+#else
         const auto lane = hn::IndicesFromVec(d, hn::And(offset, hn::Set(di, lanes - 1)));
         return hn::IfThenElse(hn::RebindMask(d, offset < hn::Set(di, lanes)), hn::TableLookupLanes(low, lane),
                               hn::TableLookupLanes(high, lane));
+#endif
     };
     const auto offset = i - hn::Set(di, base);
     return {hn::Trunc(p), in_window(offset), in_window(offset + hn::Set(di, 1))};
@@ -65,12 +71,14 @@ void BackProjectAngles(double *const *filtered, const int *angles, int n, const 
                        int end, double *fn) {
     const D d;
     const Lanes<D> k{d};
-    const V vy = k(y);
+    // The row's y * sin for every angle, the same in every lane.
+    std::vector<double> ys(n);
+    for (int a = 0; a < n; a++) ys[a] = y * sn[angles[a]];
     inBlocks(xs, first, end, fn, [&](V x, V) {
         V sum = hn::Zero(d);
         for (int a = 0; a < n; a++) {
             const int iw = angles[a];
-            const V p = (x * k(cn[iw]) + vy * k(sn[iw]) + k(xmax)) / k(dp);
+            const V p = (x * k(cn[iw]) + k(ys[a]) + k(xmax)) / k(dp);
             const Neighbours r = neighbours(filtered[iw], p);
             sum = ((r.i + k(1) - p) * r.at + sum) + (p - r.i) * r.next;
         }

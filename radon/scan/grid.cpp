@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
-#include <memory>
 
 #include "scan/scan.h"
 
@@ -59,15 +58,18 @@ void initRadon(int N_w, int N_p) {
     }
 
     // Each array's rows in one block; room for the Nw + 1 angles and for a
-    // fan's full turn of 2 Nw views.
-    static std::unique_ptr<double[]> rdn_rows, fbp_rows;
+    // fan's full turn of 2 Nw views. Plain pointers: the blocks outlive an
+    // exit in the middle of a scan, whose other thread may still write rows.
+    static double *rdn_rows = nullptr, *fbp_rows = nullptr;
     const int rows = 2 * Nw + 1;
     delete[] rdn;
     delete[] fbp;
+    delete[] rdn_rows;
+    delete[] fbp_rows;
     rdn = new double *[rows];
     fbp = new double *[rows];
-    rdn_rows.reset(new double[(size_t)rows * (Np + 1)]);
-    fbp_rows.reset(new double[(size_t)rows * (Np + 1)]);
+    rdn_rows = new double[(size_t)rows * (Np + 1)];
+    fbp_rows = new double[(size_t)rows * (Np + 1)];
     for (int iw = 0; iw < rows; iw++) {
         rdn[iw] = &rdn_rows[(size_t)iw * (Np + 1)];
         fbp[iw] = &fbp_rows[(size_t)iw * (Np + 1)];

@@ -395,10 +395,12 @@ static void web_close() {
 static void web_present(const uint32_t *pixels, int w, int h, bool frame) {
     picture.assign(pixels, pixels + (size_t)w * h);
     web_show_at_next_paint(picture.data(), w, h);
-    // After a finished frame the browser always gets its turn, and paints
-    // whenever its display is due; waiting for every paint would hold an
-    // animation to the display's rate.
-    if (!frame && emscripten_get_now() - last_yield_ms < live_yield_interval_ms) return;
+    // The browser gets its turn about as often as its display paints, and
+    // paints the latest picture: a frame drawn sooner after the last turn
+    // would be painted over before the display shows it. Waiting for every
+    // paint would hold an animation to the display's rate.
+    (void)frame;
+    if (emscripten_get_now() - last_yield_ms < live_yield_interval_ms) return;
     web_yield();
     last_yield_ms = emscripten_get_now();
 }

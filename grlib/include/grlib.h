@@ -209,7 +209,8 @@ bool LoadPicture(const char *path, int max_side, const PictureFunc &take, std::s
 
 // The address of `symbol` in a shared module: the one at `installed`, a
 // path from the program's own directory (where an install puts it), or else
-// the one at `built` (where the build made it). Null with *error (why not).
+// the one at `built` (where the build made it), loaded once. Null with
+// *error (why not).
 void *LoadModuleSymbol(const char *installed, const char *built, const char *symbol, std::string *error);
 
 // ---------------------------------------------------------------- inspection

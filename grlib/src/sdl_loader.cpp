@@ -1,6 +1,5 @@
 // The SDL2 module (sdl_module.h), loaded once when a window, a picture file
 // or a PNG file is first asked for.
-#include <mutex>
 #include <vector>
 
 #include "canvas_state.h"
@@ -8,13 +7,9 @@
 #include "sdl_module.h"
 
 static const SdlModule *sdl(std::string *error) {
-    static const SdlModule *module = nullptr;
-    static std::string reason;
-    static std::once_flag once;
-    std::call_once(once, [] {
-        module = static_cast<const SdlModule *>(
-            LoadModuleSymbol(GRLIB_SDL_FROM_PROGRAM, GRLIB_SDL_BUILT, "grlib_sdl_module", &reason));
-    });
+    std::string reason;
+    const auto *module = static_cast<const SdlModule *>(
+        LoadModuleSymbol(GRLIB_SDL_FROM_PROGRAM, GRLIB_SDL_BUILT, "grlib_sdl_module", &reason));
     if (!module) *error = "the SDL2 module cannot be loaded: " + reason;
     return module;
 }
